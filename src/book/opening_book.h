@@ -1,0 +1,55 @@
+// Opening books: per side to move, a sorted set of position keys.
+#pragma once
+
+#include <cstdint>
+
+#include "core/types.h"
+
+constexpr int BookBuckets = 131072;  // top 17 bits of the key
+constexpr int BookIndexBytes = BookBuckets * 4;
+constexpr int BookRecordBytes = 6;
+
+class BookFile {
+ public:
+  BookFile();
+  ~BookFile();
+  BookFile(const BookFile&) = delete;
+  BookFile& operator=(const BookFile&) = delete;
+
+  // Loads the ".mbx" index and opens the ".mbk" data file.
+  bool open(const char* baseName, char* message);
+  bool contains(uint64_t key);
+  int64_t recordCount() const { return recordCount_; }
+
+  // Writing: create, append keys in ascending order, finish.
+  bool create(const char* baseName, char* message);
+  bool append(uint64_t key);
+  bool finish(char* message);
+  void close();
+
+ private:
+  uint32_t index_[BookBuckets];
+  int indexFd_;
+  int dataFd_;
+  uint32_t lastLow_;
+  uint16_t lastHigh_;
+  uint64_t readPosition_;
+  int64_t recordCount_;
+  uint32_t written_;
+  char indexPath_[32];
+};
+
+class OpeningBook {
+ public:
+  char message[256];
+  BookFile books[2];  // [side to move]: 0 "bookbtm", 1 "bookwtm"
+
+  // Opens "bookbtm" then, only if that worked, "bookwtm".
+  bool open();
+  bool contains(int side, uint64_t key) { return books[side].contains(key); }
+};
+
+extern OpeningBook Book;
+
+// A move leading into the opponent's book, chosen by the clock; 0 if none.
+Move chooseBookMove();

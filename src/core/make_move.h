@@ -1,0 +1,16 @@
+// Making and unmaking moves on the process-wide Position.
+#pragma once
+
+#include "core/ply_state.h"
+#include "core/types.h"
+
+// Copies what unmakeMove restores (occupancies, keys, castling, en passant)
+// into the record; every caller that unmakes calls this before makeMove.
+void savePlyState(PlyState& record);
+// Plays a pseudo-legal move of the side to move (never a type-3 value).
+void makeMove(Move m, PlyState& record);
+// Takes back a move made with this record.
+void unmakeMove(Move m, PlyState& record);
+// Plays a move of the game: history, GamePly, RootSnapshot, move-ordering
+// tables and the key line in the log. False only for the value 0.
+bool playGameMove(Move m);

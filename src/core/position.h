@@ -1,0 +1,74 @@
+// The single process-wide board state, its game history and its set-up
+// from FEN text.
+#pragma once
+
+#include "core/types.h"
+
+// One entry per position since the last set-up.
+struct HistoryEntry {
+  uint64_t key;        // PositionKey of the position
+  Move move;           // move made from this position (NullMoveMarker for a null move)
+  uint16_t reversible; // plies since the last capture, pawn move or castling
+};
+
+// The game history holds the game's positions plus the positions of the
+// deepest search line. Game moves compact it (playGameMove) before it can
+// fill up, so no game length can overflow it.
+constexpr int GameHistoryCapacity = 1024;
+constexpr int GameHistorySlack = 256;   // room above the capacity for a search line
+constexpr int HistoryKeepOnCompaction = 128;
+
+// The game position as the interface sees it (not inside a search and not
+// after a pondered move). Move text from the interface is read against it.
+struct RootSnapshot {
+  PieceCode board[64];
+  uint16_t castling;
+  uint8_t enPassant;
+  uint8_t king[2];
+  int32_t side;
+};
+
+struct Position {
+  Bitboard pieces[13];  // 1..10 by piece code, 11 Black occupancy, 12 White occupancy, 0 scratch
+  Bitboard all;
+  Bitboard fileMajor;   // auxiliary (rotated) occupancies, kept equal to `all`
+  Bitboard diagA1H8;
+  Bitboard diagA8H1;
+  PieceCode board[64];
+  uint8_t king[2];      // king squares; 100 while no king was placed
+  uint64_t key;         // PositionKey
+  uint32_t pawnKey;     // PawnKey
+  uint8_t enPassant;    // square passed over by the last double step, or 0
+  uint16_t castling;    // CastlingRights
+  uint8_t totalMaterial;
+  uint8_t pieceMaterial[2];
+  uint8_t pawnCount[2];
+  int32_t side;         // side to move: 1 White, 0 Black
+  uint16_t gamePly;     // 1 after a set-up, +1 per game move
+  RootSnapshot root;
+  Move bestTestMove;    // "bm" field of the last FEN text, or 0
+  Move avoidTestMove;   // "am" field of the last FEN text, or 0
+  HistoryEntry history[GameHistoryCapacity + GameHistorySlack];
+  HistoryEntry* historyTop;  // describes the current position
+};
+
+extern Position Pos;
+
+inline Bitboard occupancyOf(int side) { return Pos.pieces[OccupancyIndex + side]; }
+
+// FEN
+// Sets up the whole Position from FEN text with an optional "bm"/"am" field.
+// A rejected text leaves the current Position untouched.
+bool readFen(const char* text);
+// Writes placement, side, castling and en passant; returns the terminating NUL.
+// The buffer must hold at least 82 characters.
+char* writeFen(char* buffer);
+// Prints a 64-entry board to standard output.
+void printBoard(const PieceCode* board);
+
+// Refreshes the RootSnapshot from the live Position.
+void refreshRootSnapshot();
+
+// Recomputes occupancies, rotated occupancies, keys and material from the
+// board and compares them with the incremental values (for tests).
+bool positionIsConsistent();

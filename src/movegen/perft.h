@@ -1,0 +1,12 @@
+// Move-path counting ("perft") over the search's ply stack.
+#pragma once
+
+#include <cstdint>
+
+// Every move made during one "perft" command, legal or not; wraps at 32 bits.
+extern uint32_t MoveCounter;
+
+// The "perft" command: one line per depth 1..depth (clamped at 127).
+void runPerft(int depth);
+// Legal nodes of depths 1..depth below the position of the current record.
+uint64_t perft(int depth);

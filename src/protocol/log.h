@@ -1,0 +1,9 @@
+// The engine's text log, "Veltor.log" in the current directory.
+#pragma once
+
+#include <fstream>
+
+extern std::ofstream EngineLog;
+
+// Opens (truncates) the log; write failures are ignored afterwards.
+void openEngineLog(const char* path = "Veltor.log");

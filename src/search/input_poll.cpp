@@ -1,0 +1,3 @@
+#include "search/input_poll.h"
+
+int inputPending() { return 0; }

@@ -1,0 +1,4 @@
+#include "db/db_commands.h"
+
+void runDbShow(bool) {}
+void runDbCreate(const char*, const char*) {}

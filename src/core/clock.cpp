@@ -1,0 +1,3 @@
+#include "core/clock.h"
+
+int32_t clockMs() { return 0; }

@@ -1,0 +1,3 @@
+#include "movegen/move_list.h"
+
+MoveEntry MoveBuffer[MoveBufferSize];

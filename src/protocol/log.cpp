@@ -1,0 +1,5 @@
+#include "protocol/log.h"
+
+std::ofstream EngineLog;
+
+void openEngineLog(const char*) {}

@@ -8,6 +8,10 @@
 constexpr int BookBuckets = 131072;  // top 17 bits of the key
 constexpr int BookIndexBytes = BookBuckets * 4;
 constexpr int BookRecordBytes = 6;
+constexpr int BookBucketShift = 47;         // key >> 47 is the bucket
+constexpr int BookBaseNameChars = 20;       // longest base name used for the paths
+constexpr int BookMessageBytes = 256;       // size of every message buffer passed in
+constexpr int BookWriteBufferRecords = 8192;
 
 class BookFile {
  public:
@@ -16,18 +20,26 @@ class BookFile {
   BookFile(const BookFile&) = delete;
   BookFile& operator=(const BookFile&) = delete;
 
+  // Reading
   // Loads the ".mbx" index and opens the ".mbk" data file.
   bool open(const char* baseName, char* message);
   bool contains(uint64_t key);
   int64_t recordCount() const { return recordCount_; }
+  // Records read from the data file since it was opened (probe cost, for tests).
+  uint64_t recordReads() const { return recordReads_; }
 
   // Writing: create, append keys in ascending order, finish.
   bool create(const char* baseName, char* message);
+  // False when the record could not be written; finish then reports it.
   bool append(uint64_t key);
   bool finish(char* message);
+  // Closes whatever is open; the book then behaves as empty.
   void close();
 
  private:
+  bool readRecord(int64_t ordinal, uint32_t& low, uint16_t& high);
+  bool flushWrites();
+
   uint32_t index_[BookBuckets];
   int indexFd_;
   int dataFd_;
@@ -37,6 +49,11 @@ class BookFile {
   int64_t recordCount_;
   uint32_t written_;
   char indexPath_[32];
+  char dataPath_[32];
+  uint64_t recordReads_;
+  bool writeFailed_;
+  int pendingRecords_;
+  uint8_t writeBuffer_[BookWriteBufferRecords * BookRecordBytes];
 };
 
 class OpeningBook {
@@ -53,3 +70,5 @@ extern OpeningBook Book;
 
 // A move leading into the opponent's book, chosen by the clock; 0 if none.
 Move chooseBookMove();
+// The same choice with the random value given: candidate r mod n.
+Move chooseBookMoveWith(uint32_t r);

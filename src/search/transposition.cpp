@@ -2,14 +2,137 @@
 
 #include <cstring>
 
+#include "core/position.h"
+
 HashBucket TranspositionTable[2][1 << TranspositionBits];
 uint32_t HistoryTable[2][4096];
 CutoffStatisticsTable CutoffStatistics;
 
-HashEntry* probe(uint64_t, int) { return nullptr; }
-void store(uint64_t, int, Move, int, int, int) {}
+namespace {
+
+constexpr uint32_t BucketMask = (1u << TranspositionBits) - 1;
+// Bits of the key's low half kept in word 0 and compared on a probe; the
+// bits below them are either the bucket index or overwritten by the move.
+constexpr uint32_t ComparedLowBits = ~BucketMask;
+constexpr uint32_t StoredLowBits = 0xFFFF0000u;
+constexpr int ScoreOffset = IllegalScore;
+constexpr int ScoreShift = 18;
+constexpr int AgeShift = 9;
+constexpr int BoundShift = 7;
+constexpr int AgeModulus = 512;
+constexpr int DepthMask = 127;
+constexpr uint64_t CounterLimit = ~uint64_t{0};
+
+uint32_t lowHalf(uint64_t key) { return static_cast<uint32_t>(key); }
+uint32_t highHalf(uint64_t key) { return static_cast<uint32_t>(key >> 32); }
+
+bool matches(const HashEntry& e, uint32_t low, uint32_t high) {
+  return ((e.word0 ^ low) & ComparedLowBits) == 0 && e.word1 == high;
+}
+
+void fill(HashEntry& e, uint32_t low, uint32_t high, Move m, int score, int depth, int bound,
+          int ply) {
+  e.word0 = (low & StoredLowBits) | m;
+  e.word1 = high;
+  e.word2 = (static_cast<uint32_t>(score + ScoreOffset) << ScoreShift) |
+            (static_cast<uint32_t>(ply % AgeModulus) << AgeShift) |
+            (static_cast<uint32_t>(bound) << BoundShift) | static_cast<uint32_t>(depth);
+}
+
+// How much more the new result deserves the slot than its occupant: deeper
+// results and results of later game moves win. Kept in 16 bits like the ply.
+int16_t margin(const HashEntry& e, int depth, int ply) {
+  return static_cast<int16_t>(depth + ply - e.age() - e.depth());
+}
+
+bool displaces(const HashEntry& e, int depth, int bound, int ply) {
+  const int16_t m = margin(e, depth, ply);
+  return m > 0 || (m == 0 && bound < e.bound());
+}
+
+}  // namespace
+
+HashEntry* probe(uint64_t key, int side) {
+  HashBucket& bucket = TranspositionTable[side][lowHalf(key) & BucketMask];
+  const uint32_t low = lowHalf(key);
+  const uint32_t high = highHalf(key);
+  for (HashEntry& e : bucket.slot) {
+    if (matches(e, low, high)) return &e;
+  }
+  return nullptr;
+}
+
+void store(uint64_t key, int side, Move m, int score, int depth, int bound) {
+  HashBucket& bucket = TranspositionTable[side][lowHalf(key) & BucketMask];
+  const uint32_t low = lowHalf(key);
+  const uint32_t high = highHalf(key);
+  const int ply = Pos.gamePly;
+  HashEntry* slot = bucket.slot;
+  // The depth field holds 0..127; a depth outside it would otherwise wrap
+  // into a much deeper (or shallower) looking entry.
+  depth = depth < 0 ? 0 : depth > DepthMask ? DepthMask : depth;
+
+  // 1. Slot 0 already holds this position: only a deeper result, or an
+  //    equally deep one with a tighter bound, replaces it.
+  if (matches(slot[0], low, high)) {
+    if (depth > slot[0].depth() || (depth == slot[0].depth() && bound < slot[0].bound())) {
+      fill(slot[0], low, high, m, score, depth, bound, ply);
+    }
+    return;
+  }
+  // 2. Slot 0 is the depth-preferred slot; its displaced occupant moves down
+  //    to slot 1 rather than being lost.
+  if (displaces(slot[0], depth, bound, ply)) {
+    slot[1] = slot[0];
+    fill(slot[0], low, high, m, score, depth, bound, ply);
+    return;
+  }
+  // 3. Slot 1 is protected by the same rule.
+  if (displaces(slot[1], depth, bound, ply)) {
+    fill(slot[1], low, high, m, score, depth, bound, ply);
+    return;
+  }
+  // 4. Slot 2 always takes what the others refuse.
+  fill(slot[2], low, high, m, score, depth, bound, ply);
+}
+
 void clearTranspositionTable() { std::memset(TranspositionTable, 0, sizeof(TranspositionTable)); }
-void recordCutoffStatistic(PieceCode, int, bool) {}
-void shiftKillers(PlyState&, Move) {}
-void resetMoveOrderingTables() {}
-void clearKillers() {}
+
+void recordCutoffStatistic(PieceCode piece, int to, bool cutoff) {
+  uint64_t& tried = CutoffStatistics.tried[piece][to];
+  uint64_t& cut = CutoffStatistics.cutoffs[piece][to];
+  // Quartering every counter keeps the cutoff ratios while making room.
+  if (tried == CounterLimit || (cutoff && cut == CounterLimit)) {
+    for (int p = 0; p < 13; ++p) {
+      for (int s = 0; s < 64; ++s) {
+        CutoffStatistics.tried[p][s] >>= 2;
+        CutoffStatistics.cutoffs[p][s] >>= 2;
+      }
+    }
+  }
+  ++tried;
+  if (cutoff) ++cut;
+}
+
+void shiftKillers(PlyState& record, Move m) {
+  if (record.killer1 == m) return;
+  record.killer2 = record.killer1;
+  record.killer1 = m;
+}
+
+void resetMoveOrderingTables() {
+  std::memset(HistoryTable, 0, sizeof(HistoryTable));
+  for (int p = 0; p < 13; ++p) {
+    for (int s = 0; s < 64; ++s) {
+      CutoffStatistics.tried[p][s] = 1;
+      CutoffStatistics.cutoffs[p][s] = 1;
+    }
+  }
+}
+
+void clearKillers() {
+  for (PlyState& record : PlyStack) {
+    record.killer1 = 0;
+    record.killer2 = 0;
+  }
+}

@@ -1,9 +1,232 @@
+// Deciding and sending the engine's move, announcing results, pondering.
+//
+// Whatever the search or the book hands back, only a move that is legal in
+// the game position is sent: a search cut off before its first iteration, a
+// table collision or a book key that a pseudo-legal move happens to reach
+// must never cost the game. Mate claims are made only when the position on
+// the board really is mate, since a false claim loses under most interfaces.
 #include "protocol/engine_control.h"
+
+#include <cstdio>
+#include <ostream>
+
+#include "book/opening_book.h"
+#include "core/clock.h"
+#include "core/make_move.h"
+#include "core/move_text.h"
+#include "core/position.h"
+#include "protocol/engine_state.h"
+#include "protocol/game_moves.h"
+#include "protocol/log.h"
+#include "search/alpha_beta.h"
+#include "search/root_search.h"
+#include "search/transposition.h"
 
 Move PonderMove = 0;
 PlyState PonderPlyState;
 
-void decideMove() {}
-void StartEngine(bool, int) {}
-void StopEngine() {}
-void takeBackPonderMove() {}
+namespace {
+
+// The book is asked while the game is younger than this many plies.
+constexpr int BookPlyLimit = 64;
+constexpr int MaxDepth = 127;
+// Scores of a move that mates at once, and of one with a mate close behind.
+constexpr int MateInOneScore = MateBase - 1;
+constexpr int NearMateScore = 8050;
+constexpr size_t MoveTextSize = 8;
+
+// Result line for a result code of the search, about the position before the
+// engine's move; nullptr for any other value.
+const char* searchResultLine(Move code) {
+  switch (code) {
+    case Checkmated:
+      return Pos.side == White ? "0-1 {Veltor mated 0}\n" : "1-0 {Veltor mated 0}\n";
+    case Stalemated:
+      return "1/2-1/2 {Draw by stalemate (1)}\n";
+    case RepetitionDraw:
+      return "1/2-1/2 {Draw by 3 fold repetition (2)}\n";
+    case FiftyMoveDraw:
+      return "1/2-1/2 {Draw by 50 moves rule (3)}\n";
+    case InsufficientMaterial:
+      return "1/2-1/2 {Draw by insufficient material to mate (4)}\n";
+    default:
+      return nullptr;
+  }
+}
+
+// Draw line for the position after the engine's move, from drawCheck.
+const char* drawAfterMoveLine(Move code) {
+  switch (code) {
+    case RepetitionDraw:
+      return "1/2-1/2 {Draw by 3 fold repetition (22)}\n";
+    case FiftyMoveDraw:
+      return "1/2-1/2 {Draw by 50 moves rule (33)}\n";
+    case InsufficientMaterial:
+      return "1/2-1/2 {Draw by insufficient material to mate (44)}\n";
+    default:
+      return nullptr;
+  }
+}
+
+const char* matesLine(bool confirmedByTable) {
+  if (confirmedByTable) return Pos.side == White ? "0-1 {Veltor mates 1#}\n" : "1-0 {Veltor mates 1#}\n";
+  return Pos.side == White ? "0-1 {Veltor mates 1}\n" : "1-0 {Veltor mates 1}\n";
+}
+
+bool sideToMoveIsMated() { return sideToMoveInCheck() && firstLegalMove() == 0; }
+
+void sendMove(Move m, char* text) {
+  moveToText(text, m);
+  std::printf("move %s\n", text);
+}
+
+// Ponders on the reply the table expects in the current position (the
+// opponent to move). `afterSearch` selects the log lines of a searched move.
+void ponder(bool afterSearch) {
+  // 1. The expected reply, which must be a legal move: the table may hold a
+  //    result marker or another position's move for this key.
+  HashEntry* entry = probe(Pos.key, Pos.side);
+  Move p = entry ? entry->move() : 0;
+  if (p != 0 && !isLegalMove(p)) p = 0;
+  if (p == 0) {
+    if (afterSearch) EngineLog << "-************** NO ponder move, clock:" << clockMs() << std::endl;
+    EngineLog << "- NO ponder move" << std::endl;
+    return;
+  }
+  // 2. Make it with the ponder record; GamePly and the snapshot stay.
+  EngineState = Pondering;
+  replacePonderMove(p);
+  // 3. Search until input arrives (no time limit while pondering).
+  StartEngine(false, MaxDepth);
+  // 4. Report.
+  char text[MoveTextSize];
+  moveToText(text, p);
+  EngineLog << "-ponder move: " << text << std::endl;
+  if (EngineState == Waiting) EngineLog << "- NO ponder move" << std::endl;
+}
+
+}  // namespace
+
+void StopEngine() {
+  EngineLog << "-M: entered StopEngine" << std::endl;
+  EngineState = Forced;
+  StopSearch = true;
+  SearchStartClock = 0;
+  EngineLog << "-M: exited StopEngine" << std::endl;
+}
+
+void StartEngine(bool goodPonder, int depth) {
+  EngineLog << "-M: entered StartEngine, goodPonder: " << (goodPonder ? 1 : 0) << std::endl;
+  MaxSearchDepth = depth < MaxDepth ? depth : MaxDepth;
+  StopSearch = false;
+  if (!goodPonder) SearchStartClock = clockMs();
+  EngineLog << "*** xxx czas uzyty: " << static_cast<int32_t>(clockMs() - SearchStartClock) << std::endl;
+  iterativeDeepening();
+  EngineLog << "-M: exited StartEngine" << std::endl;
+}
+
+void decideMove() {
+  // Without both kings there is nothing to search (no "new" or "setboard" yet).
+  if (!positionIsSetUp()) {
+    EngineLog << "- no position to move in" << std::endl;
+    return;
+  }
+  // 1. A ponder hit arrives here in the Pondering state (its move already
+  //    played as a game move); its search keeps the clock of the ponder search.
+  bool ponderHit = EngineState == Pondering;
+  if (PonderMove != 0) liftPonderMove();
+  char text[MoveTextSize];
+
+  // 2. Book.
+  if (Pos.gamePly < BookPlyLimit) {
+    Move m = chooseBookMove();
+    if (m != 0 && isLegalMove(m)) {
+      playGameMove(m);
+      sendMove(m, text);
+      EngineLog << "move (book) " << text << std::endl;
+      EngineState = Waiting;
+      if (PonderEnabled) {
+        ponder(false);
+      } else {
+        EngineLog << "- NO ponder move" << std::endl;
+      }
+      return;
+    }
+  }
+
+  // 3. Search.
+  EngineState = Thinking;
+  StartEngine(ponderHit, MaxDepth);
+
+  // 4. Result code or move.
+  const char* result = searchResultLine(SearchBestMove);
+  if (result == nullptr) {
+    Move m = SearchBestMove;
+    bool trustScore = true;
+    if (!isLegalMove(m)) {
+      // The search was cut off without a usable move: any legal move beats
+      // sending an illegal one. Its score says nothing about this move.
+      m = firstLegalMove();
+      trustScore = false;
+      EngineLog << "- search move " << SearchBestMove << " not legal, playing the first legal move"
+                << std::endl;
+    }
+    if (m == 0) {
+      // No legal move at all, though the search did not say so.
+      result = searchResultLine(sideToMoveInCheck() ? Checkmated : Stalemated);
+    } else {
+      playGameMove(m);
+      sendMove(m, text);
+      EngineLog << "move " << text << "\tscore: " << SearchBestScore << std::endl;
+      if (trustScore && SearchBestScore == MateInOneScore) {
+        if (sideToMoveIsMated()) result = matesLine(false);
+      } else if (trustScore && SearchBestScore > NearMateScore) {
+        HashEntry* entry = probe(Pos.key, Pos.side);
+        if (entry != nullptr && entry->move() == Checkmated && sideToMoveIsMated()) {
+          result = matesLine(true);
+        }
+      } else {
+        result = drawAfterMoveLine(drawCheck(2));
+      }
+    }
+  }
+
+  // 5.-7. A finished game is announced and not pondered on.
+  EngineState = Waiting;
+  if (result != nullptr) {
+    std::fputs(result, stdout);
+    EngineLog << "- NO ponder move" << std::endl;
+    return;
+  }
+  if (PonderEnabled) {
+    ponder(true);
+  } else {
+    EngineLog << "- NO ponder move" << std::endl;
+  }
+}
+
+Move liftPonderMove() {
+  Move p = PonderMove;
+  if (p == 0) return 0;
+  PlyState* saved = CurrentPly;
+  CurrentPly = &PonderPlyState;
+  unmakeMove(p, PonderPlyState);
+  CurrentPly = saved;
+  PonderMove = 0;
+  return p;
+}
+
+void replacePonderMove(Move p) {
+  if (p == 0) return;
+  savePlyState(PonderPlyState);
+  PonderMove = p;
+  PlyState* saved = CurrentPly;
+  CurrentPly = &PonderPlyState;
+  makeMove(p, PonderPlyState);
+  CurrentPly = saved;
+}
+
+void takeBackPonderMove() {
+  liftPonderMove();
+  if (EngineState == Pondering) EngineState = Waiting;
+}

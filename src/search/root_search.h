@@ -3,8 +3,16 @@
 #include "core/types.h"
 
 // One search: iterations from depth 2 until time, depth, input or a repeated
-// mate report ends it. Returns SearchBestMove.
+// mate report ends it. Returns SearchBestMove, which is always a legal move of
+// the root or a ResultCode that is the true answer for it.
 Move iterativeDeepening();
 int rootSearch(int alpha, int beta);
 // Principal variation of the current position from the table; returns the NUL.
+// At most PrincipalVariationMaxPlies plies are written, so a buffer of
+// PrincipalVariationTextSize characters always suffices.
 char* principalVariationText(char* buffer, int maxPlies);
+
+constexpr int PrincipalVariationMaxPlies = 12;
+constexpr int PrincipalVariationTextSize = 160;
+constexpr int AspirationMargin = 30;
+constexpr int MateReportsToStop = 4;

@@ -1,10 +1,18 @@
 #include "search/search_state.h"
 
+#include "core/clock.h"
+#include "protocol/engine_state.h"
+
 uint32_t NodeCount = 0;
 uint64_t MovesMade = 0;
-uint32_t NextPollCount = 0;
+uint32_t NextPollCount = PollInterval;
 int32_t InCheckCount[2] = {0, 0};
 int32_t IterationDepth = 0;
 int32_t AspirationState = 0;
 
-bool timeIsUp() { return false; }
+bool timeIsUp() {
+  if (EngineState == Pondering) return false;
+  // Widened so that a huge budget (the "test" command's) cannot overflow.
+  const int64_t deadline = static_cast<int64_t>(SearchStartClock) + MoveTimeBudget;
+  return deadline - clockMs() <= 0;
+}

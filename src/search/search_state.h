@@ -12,3 +12,16 @@ extern int32_t AspirationState;   // 1 fail-high re-search, -1 fail-low re-searc
 
 // Time is up: not pondering and SearchStartClock + MoveTimeBudget - clock <= 0.
 bool timeIsUp();
+
+// Limits and score constants
+constexpr uint32_t PollInterval = 16384;      // nodes between clock and input checks
+constexpr int LastAlphaBetaPly = 127;         // deeper plies are left to the quiescence search
+constexpr int LastPly = 135;                  // the last PlyState record
+constexpr int QuiescenceDepthFloor = -8;
+constexpr int FullWindow = 8100;              // the widest search window
+
+// A probed bound may narrow the window, except at the top depth of an
+// aspiration re-search (the window there is the re-search's whole point).
+inline bool windowNarrowingAllowed(int depth) {
+  return AspirationState == 0 || depth != IterationDepth;
+}

@@ -1,0 +1,271 @@
+#include "tools/pgn.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "core/make_move.h"
+#include "core/position.h"
+#include "movegen/generators.h"
+#include "movegen/legality.h"
+#include "protocol/log.h"
+#include "tools/san.h"
+
+PlyState ReplayStates[MaxGamePlies];
+
+namespace {
+
+struct ResultForm {
+  const char* text;
+  char resultChar;
+  uint16_t code;
+};
+constexpr ResultForm ResultForms[] = {
+    {"1-0", 'W', WhiteWonCode},
+    {"0-1", 'B', BlackWonCode},
+    {"1/2-1/2", 'D', DrawCode},
+    {"*", '*', 0},
+};
+
+bool startsWith(const char* text, const char* prefix) {
+  return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
+}
+
+bool isBlank(int c) { return c == ' ' || c == '\t'; }
+
+// Reads the rest of the line including its end; keeps at most `limit`
+// characters, the rest of a longer line is passed over.
+void readRestOfLine(TextInput& in, char* line, int limit) {
+  int kept = 0;
+  for (int c = in.get(); c != EOF && c != '\n'; c = in.get()) {
+    if (kept < limit) line[kept++] = static_cast<char>(c);
+  }
+  line[kept] = '\0';
+}
+
+// Passes over a comment or variation whose opening character was read, up to
+// the matching closing one; other brackets inside do not count.
+void skipNested(TextInput& in, int open, int close) {
+  int depth = 1;
+  while (depth > 0) {
+    const int c = in.get();
+    if (c == EOF) return;
+    if (c == open) ++depth;
+    if (c == close) --depth;
+  }
+}
+
+// After a game given up on an unreadable token, passes over the rest of its
+// move text so that the next read starts at the next tag section: a line whose
+// first non-blank character is '[' (outside comments). A token that itself
+// starts a tag section (a move text without its result) is put back whole.
+void skipToNextGame(TextInput& in, const GameRecord& game) {
+  if (game.moveText[0] == '[') {
+    in.putBack(std::strlen(game.moveText));
+    return;
+  }
+  bool lineStart = false;
+  for (;;) {
+    const int c = in.get();
+    if (c == EOF) return;
+    if (c == '\n' || c == '\r') {
+      lineStart = true;
+    } else if (c == '[' && lineStart) {
+      in.putBack();
+      return;
+    } else if (c == '{') {
+      skipNested(in, '{', '}');
+      lineStart = false;
+    } else if (!isBlank(c)) {
+      lineStart = false;
+    }
+  }
+}
+
+void reportMove(const GameRecord& game, int ply) {
+  std::printf("move: %s, plyNo:%d\n", game.moveText, ply);
+}
+
+void logLine(const char* token, const char* text) {
+  EngineLog << token << text << '\n';
+  EngineLog.flush();
+}
+
+bool isListed(Move m, const MoveEntry* begin, const MoveEntry* end) {
+  for (const MoveEntry* e = begin; e != end; ++e) {
+    if (e->move == m) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool setResultFromCode(GameRecord& game, uint16_t code) {
+  for (const ResultForm& form : ResultForms) {
+    if (form.code == code && code != 0) {
+      std::strcpy(game.resultText, form.text);
+      game.resultChar = form.resultChar;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool readPgnTags(TextInput& in, GameRecord& game) {
+  game.resultText[0] = '\0';
+  game.resultChar = '?';
+  bool resultSeen = false;
+
+  in.skipWhitespace();
+  int c = in.get();
+  while (c == '[') {
+    in.skipWhitespace();
+    char line[TagLineLimit + 1];
+    readRestOfLine(in, line, TagLineLimit);
+    if (startsWith(line, "Result")) {
+      const char* value = line + std::strlen("Result");
+      while (isBlank(*value)) ++value;
+      if (*value != '\0') ++value;  // the opening quotation mark
+      const ResultForm* found = nullptr;
+      for (const ResultForm& form : ResultForms) {
+        if (startsWith(value, form.text)) {
+          found = &form;
+          break;
+        }
+      }
+      if (found == nullptr) throw PgnError{"Result Error 1"};
+      std::strcpy(game.resultText, found->text);
+      game.resultChar = found->resultChar;
+      resultSeen = true;
+    }
+    in.skipWhitespace();
+    c = in.get();
+  }
+  if (c == EOF) return false;
+  in.putBack();
+  if (!resultSeen) throw PgnError{"Result Error 2"};
+  return true;
+}
+
+Move readMoveToken(TextInput& in, GameRecord& game) {
+  int length = 0;
+  while (length < MoveTokenLimit) {
+    const int c = in.get();
+    if (c == EOF || c == '\t' || c == '\n' || c == '\r' || c == ' ') break;
+    if (c == '{') {
+      in.putBack();
+      break;
+    }
+    game.moveText[length++] = static_cast<char>(c);
+  }
+  game.moveText[length] = '\0';
+  return parseSanMove(game.moveText);
+}
+
+uint16_t readPgnGame(TextInput& in, GameRecord& game) {
+  // 1. The tag section.
+  game.header = 0;
+  if (!readPgnTags(in, game)) return 0;
+
+  int ply = 1;     // number of the ply being read
+  int played = 0;  // moves made on Pos (never more than MaxGamePlies)
+  const auto takeBack = [&] {
+    while (played > 0) {
+      --played;
+      unmakeMove(game.moves[played], ReplayStates[played]);
+    }
+  };
+  const auto fail = [&](const char* text) {
+    takeBack();
+    throw PgnError{text};
+  };
+
+  // 2. The move text, up to its result, a "*" or the end of the input.
+  for (;;) {
+    in.skipWhitespace();
+    const int c = in.get();
+    if (c == EOF) break;
+    if (c == '.' || c == '$') continue;
+    if (c == '{') {
+      skipNested(in, '{', '}');
+      continue;
+    }
+    if (c == '(') {
+      skipNested(in, '(', ')');
+      continue;
+    }
+    if (c == '*') {
+      // Consumed, so that the next read starts at the next game.
+      if (game.resultChar == '*') break;
+      fail("Result * error");
+    }
+    if (c >= '0' && c <= '9') {
+      // Move numbers and annotation digits are passed over digit by digit;
+      // the result is recognised by its first two characters.
+      if (c != game.resultText[0] || game.resultText[1] == '\0' ||
+          in.peek() != game.resultText[1]) {
+        continue;
+      }
+      for (int k = 1; game.resultText[k] != '\0'; ++k) {
+        const int next = in.get();
+        if (next == EOF) break;
+        if (next != game.resultText[k]) fail("wrong end result 1");
+      }
+      break;
+    }
+
+    in.putBack();
+    const Move m = readMoveToken(in, game);
+    if (m == 0) {
+      logLine(game.moveText, "ERROR");
+      reportMove(game, ply);
+      takeBack();
+      skipToNextGame(in, game);
+      return 0;
+    }
+    if (ply > MaxGamePlies) {
+      // Beyond what a record holds: passed over unplayed.
+      ++ply;
+      continue;
+    }
+
+    MoveEntry list[MaxMovesPerPosition];
+    CheckInfo info;
+    computeCheckInfo(info);
+    const GeneratorSet& generate = MoveGenerators[Pos.side];
+    const MoveEntry* end = info.checkers != 0 ? generate.evasions(list, info) : generate.all(list);
+    if (!isListed(m, list, end)) {
+      printBoard(Pos.board);
+      reportMove(game, ply);
+      logLine(game.moveText, "MOVE NOT LEGAL 1");
+      fail("MOVE NOT LEGAL 1");
+    }
+    const int mover = Pos.side;
+    savePlyState(ReplayStates[played]);
+    makeMove(m, ReplayStates[played]);
+    game.moves[played++] = m;
+    if (kingLeftInCheck(m, mover)) {
+      printBoard(Pos.board);
+      reportMove(game, ply);
+      fail("MOVE NOT LEGAL 2 - check revealed");
+    }
+    ++ply;
+  }
+
+  // 3. A game without moves is skipped.
+  if (ply == 1) {
+    in.skipWhitespace();
+    return 0;
+  }
+
+  // 4. The result code and the header.
+  const ResultForm* result = nullptr;
+  for (const ResultForm& form : ResultForms) {
+    if (std::strcmp(game.resultText, form.text) == 0) result = &form;
+  }
+  if (result == nullptr) fail("wrong end result 2");
+  game.header = static_cast<uint16_t>(played | result->code);
+
+  // 5. Back to the position on entry.
+  takeBack();
+  return result->code;
+}

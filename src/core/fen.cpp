@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include "core/key_table.h"
 #include "core/position.h"
@@ -66,9 +67,12 @@ void placePiece(Position& p, PieceCode code, int s) {
 }
 
 // Reads the placement; false on a character that is no placement character,
-// including the end of the text before all 64 squares are covered.
+// including the end of the text before all 64 squares are covered, on a pawn
+// on the first or last rank, and on more material than the counters can hold
+// (far beyond anything a game can reach).
 bool readPlacement(Position& p, const char*& text, int kingCount[2]) {
   int n = 0;
+  int material = 0;
   while (n < 64) {
     const char c = *text;
     if (c >= '1' && c <= '8') {
@@ -80,6 +84,8 @@ bool readPlacement(Position& p, const char*& text, int kingCount[2]) {
       if (code == Empty) return false;
       if (code <= BlackPawn && (rowOf(n) == BackRanks[0] || rowOf(n) == BackRanks[1])) return false;
       if (code >= WhiteKing) ++kingCount[ownerOf(code)];
+      material += MaterialUnits[code];
+      if (material > std::numeric_limits<decltype(p.totalMaterial)>::max()) return false;
       placePiece(p, code, n);
       ++n;
     }

@@ -217,12 +217,17 @@ bool createDatabase(const char* inputPath, const char* outputPath, char side, ch
     }
   }
 
-  // 5. The record in hand is written, also after a sort error.
+  // 5. The record in hand is written, also after a sort error. An input that
+  //    could not be read to its end is a failure, not a short database.
+  const bool readFailed = ferror(in) != 0;
   fclose(in);
   if (!writeFailed && pass.haveRecord && !writeRecord(out, pass.accumulated)) writeFailed = true;
   if (fclose(out) != 0) writeFailed = true;
   if (writeFailed) {
     snprintf(message, DatabaseMessageBytes, "Cannot write file: %s\n", outputPath);
+    pass.success = false;
+  } else if (readFailed && pass.success) {
+    snprintf(message, DatabaseMessageBytes, "Cannot read file: %s\n", inputPath);
     pass.success = false;
   }
 

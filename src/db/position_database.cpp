@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cinttypes>
 
 #include "core/types.h"
@@ -41,7 +42,8 @@ bool PositionDatabase::open(const char* path, char* message) {
   firstKey_ = current_.key;
   read = read && readAt(recordCount_ - 1);
   lastKey_ = current_.key;
-  read = read && readAt(recordCount_ - recordCount_ / 2);
+  // For a single record the middle index would lie past the end.
+  read = read && readAt(std::min(recordCount_ - recordCount_ / 2, recordCount_ - 1));
   if (!read) {
     snprintf(message, DatabaseMessageBytes, "Cannot read file: %s\n", path);
     close();

@@ -64,7 +64,9 @@ bool castlingPathAttackedFor(Move m) {
   const CastlingPath& path = S == White ? (kingSide ? WhiteKingSidePath : WhiteQueenSidePath)
                                         : (kingSide ? BlackKingSidePath : BlackQueenSidePath);
   if (attackedBy<E>(path.start) || attackedBy<E>(path.crossed)) return true;
-  return (piecesOf<E>(WhiteKing) & path.enemyKingForbidden) != 0;
+  // Kings have no piece bitboard; read the king square.
+  const int enemyKing = Pos.king[E];
+  return enemyKing < NoSquare && (bitOf(enemyKing) & path.enemyKingForbidden);
 }
 
 template <Side S>

@@ -1,0 +1,55 @@
+// Shared set-up for the search tests: a deterministic search (no clock, an
+// input descriptor that never has data) on a freshly set-up position.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "core/clock.h"
+#include "core/position.h"
+#include "protocol/engine_state.h"
+#include "protocol/input.h"
+#include "search/search_state.h"
+#include "search/transposition.h"
+#include "support/test_support.h"
+
+class SearchTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ensureTablesInitialized();
+    ASSERT_EQ(pipe(input_), 0);
+    savedDescriptor_ = inputDescriptor();
+    setInputDescriptor(input_[0]);
+    EngineState = Thinking;
+    MovesToGo = 1;
+    MoveTimeBudget = 1 << 30;  // effectively unlimited
+    SearchStartClock = clockMs();
+    StopSearch = false;
+    MaxSearchDepth = 4;
+    CurrentPly = PlyStack;
+    InCheckCount[0] = InCheckCount[1] = 0;
+    IterationDepth = 2;
+    AspirationState = 0;
+    NodeCount = 0;
+    NextPollCount = PollInterval;
+  }
+  void TearDown() override {
+    setInputDescriptor(savedDescriptor_);
+    close(input_[0]);
+    close(input_[1]);
+    CurrentPly = PlyStack;
+  }
+  // Makes input pending, as a GUI command arriving during the search would.
+  void sendInput(const char* text) {
+    ASSERT_GT(write(input_[1], text, strlen(text)), 0);
+  }
+  // Sets up `fen`; readFen empties the table and the move-ordering tables.
+  void setUp(const char* fen) {
+    setUpPosition(fen);
+    CurrentPly = PlyStack;
+    PlyStack[0].listEnd = nullptr;
+  }
+
+  int input_[2] = {-1, -1};
+  int savedDescriptor_ = 0;
+};

@@ -1,0 +1,4 @@
+# A real XBoard plays Veltor against Fairy-Max (needs xboard, xvfb and fairymax).
+add_test(NAME gui.xboard_match_vs_fairymax
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/scripts/xboard_match.sh $<TARGET_FILE:veltor> 2 0:20 40)
+set_tests_properties(gui.xboard_match_vs_fairymax PROPERTIES LABELS gui TIMEOUT 1000)

@@ -10,3 +10,11 @@ extern uint32_t PawnHashTable[1 << PawnHashBits];
 int16_t Evaluate();
 // Empties the pawn hash table (every position set-up).
 void clearPawnHashTable();
+
+// King-safety parts of Evaluate, exposed for tests.
+// Shelter bonus of `side`'s castled king from its own view (any phase).
+int kingShelter(int side);
+// Exposure (0..15) of `side`'s king (any phase).
+int kingExposure(int side);
+// Weight of an attack sum on a king; sums past the table read its last entry.
+int kingAttackWeight(int attackSum);

@@ -1,0 +1,252 @@
+// The real binary driven the way XBoard and cutechess-cli drive it: features
+// answered with "accepted", the time idiom before every move, moves both
+// ways, pondering hits and misses, "force", "result", "quit". Every move the
+// engine sends is checked against a copy of the game kept in this process.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/make_move.h"
+#include "core/move_text.h"
+#include "core/position.h"
+#include "engine_process.h"
+#include "protocol/game_moves.h"
+#include "support/test_support.h"
+
+namespace {
+
+constexpr int ReplyTimeoutMs = 15000;
+constexpr const char* StartFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+// A short clock: 2 s for the game gives about 60 ms per move.
+constexpr const char* ClockLine = "time 200\notim 200\n";
+
+// The game as the interface sees it.
+class GameCopy {
+ public:
+  void reset(const char* fen) { setUpPosition(fen); }
+  bool legal(const std::string& text) const {
+    Move m = textToMove(text.c_str());
+    return m != 0 && isLegalMove(m);
+  }
+  void play(const std::string& text) { playGameMove(textToMove(text.c_str())); }
+  // Legal moves in coordinate text.
+  std::vector<std::string> legalMoves() const {
+    std::vector<std::string> moves;
+    const char files[] = "abcdefgh";
+    for (int from = 0; from < 64; ++from) {
+      for (int to = 0; to < 64; ++to) {
+        for (const char* promotion : {"", "q", "n"}) {
+          std::string text = {files[from & 7], static_cast<char>('8' - (from >> 3)), files[to & 7],
+                              static_cast<char>('8' - (to >> 3))};
+          text += promotion;
+          if (legal(text)) moves.push_back(text);
+        }
+      }
+    }
+    return moves;
+  }
+};
+
+class Driver : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ensureTablesInitialized();
+    dir_ = makeScratchDirectory("driver");
+    engine_ = std::make_unique<EngineProcess>(dir_);
+    ASSERT_TRUE(engine_->started());
+  }
+
+  // The handshake as cutechess and XBoard do it: two lines, then one
+  // "accepted" per feature once its line has arrived.
+  void handshake() {
+    std::string line;
+    engine_->send("xboard\nprotover 2\n");
+    ASSERT_TRUE(engine_->readLine(line, ReplyTimeoutMs));
+    EXPECT_EQ(line, "");
+    ASSERT_TRUE(engine_->readLine(line, ReplyTimeoutMs));
+    EXPECT_EQ(line, "feature done=0");
+    engine_->send("accepted done\n");
+    ASSERT_TRUE(engine_->readLine(line, ReplyTimeoutMs));
+    EXPECT_EQ(line, "feature setboard=1");
+    engine_->send("accepted setboard\n");
+    ASSERT_TRUE(engine_->readLine(line, ReplyTimeoutMs));
+    EXPECT_EQ(line, "feature done=1");
+    engine_->send("accepted done\n");
+  }
+
+  // Waits for the engine's move, checks it against the game and plays it.
+  std::string engineMove() {
+    std::string line = engine_->waitForLine("move ", ReplyTimeoutMs);
+    EXPECT_FALSE(line.empty()) << "no move; output so far:\n" << engine_->transcript();
+    if (line.empty()) return "";
+    std::string move = line.substr(5);
+    EXPECT_TRUE(game_.legal(move)) << "illegal engine move " << move << "\n" << engine_->transcript();
+    if (game_.legal(move)) game_.play(move);
+    return move;
+  }
+
+  std::string log() const { return readWholeFile(dir_ + "/Veltor.log"); }
+
+  // After the engine's last move: the reply it ponders on ("" when it does not
+  // ponder). The time idiom ends the ponder search, whose end is logged.
+  std::string ponderedReply(size_t logFrom) {
+    engine_->send(ClockLine);
+    for (int waited = 0; waited < ReplyTimeoutMs; waited += 10) {
+      std::string text = log().substr(logFrom);
+      size_t ponder = text.find("-ponder move: ");
+      if (ponder != std::string::npos) {
+        size_t end = text.find('\n', ponder);
+        if (end != std::string::npos) return text.substr(ponder + 14, end - ponder - 14);
+      }
+      if (text.find("- NO ponder move\n") != std::string::npos) return "";
+      usleep(10000);
+    }
+    ADD_FAILURE() << "no ponder report in the log";
+    return "";
+  }
+
+  std::string dir_;
+  std::unique_ptr<EngineProcess> engine_;
+  GameCopy game_;
+};
+
+TEST_F(Driver, GameWithPonderHitsMissesAndIllegalMoves) {
+  handshake();
+  engine_->send("new\nrandom\nlevel 0 0:02 0\npost\nhard\n");
+  game_.reset(StartFen);
+  // The engine plays Black.
+  engine_->send(std::string(ClockLine) + "e2e4\n");
+  game_.play("e2e4");
+  engineMove();
+
+  bool hit = false;
+  bool miss = false;
+  bool refusedWhilePondering = false;
+  for (int turn = 0; turn < 12 && !(hit && miss && refusedWhilePondering); ++turn) {
+    size_t logFrom = log().size();
+    std::string expected = ponderedReply(logFrom);
+    std::vector<std::string> moves = game_.legalMoves();
+    ASSERT_FALSE(moves.empty());
+    if (!refusedWhilePondering && !expected.empty()) {
+      // An illegal move while the reply is on the board: refused, nothing played.
+      ASSERT_FALSE(game_.legal("h1h7"));
+      engine_->send("h1h7\n");
+      EXPECT_EQ(engine_->waitForLine("Illegal move: ", ReplyTimeoutMs), "Illegal move: h1h7");
+      refusedWhilePondering = true;
+    }
+    std::string reply = moves.back();
+    bool hitNow = false;
+    if (!expected.empty() && !hit) {
+      ASSERT_TRUE(game_.legal(expected)) << expected;
+      reply = expected;
+      hitNow = true;
+    } else if (!expected.empty() && reply == expected) {
+      reply = moves.front();
+    }
+    game_.play(reply);
+    std::string keyText;
+    {
+      char line[40];
+      std::snprintf(line, sizeof line, "%x %x\n", static_cast<unsigned>(Pos.key >> 32),
+                    static_cast<unsigned>(Pos.key));
+      keyText = line;
+    }
+    engine_->send(reply + "\n");
+    std::string answer = engineMove();
+    ASSERT_FALSE(answer.empty());
+    std::string text = log().substr(logFrom);
+    if (hitNow) {
+      // A hit leaves what any game move leaves: its key line, then a search
+      // that keeps the ponder clock.
+      EXPECT_NE(text.find("-GOOD PONDER\n" + keyText + "-M: entered StartEngine, goodPonder: 1\n"),
+                std::string::npos)
+          << text;
+      hit = true;
+    } else if (!expected.empty()) {
+      EXPECT_NE(text.find("-BAD PONDER\n" + keyText), std::string::npos) << text;
+      miss = true;
+    }
+  }
+  EXPECT_TRUE(hit);
+  EXPECT_TRUE(miss);
+  EXPECT_TRUE(refusedWhilePondering);
+
+  // Game end as cutechess sends it.
+  engine_->send("force\nresult 1-0 {White mates}\nquit\n");
+  EXPECT_EQ(engine_->waitExit(ReplyTimeoutMs), 0);
+  EXPECT_EQ(engine_->transcript().find("Illegal move: e"), std::string::npos);
+}
+
+TEST_F(Driver, ForceWhilePonderingActsOnTheGamePosition) {
+  handshake();
+  engine_->send("new\nhard\nlevel 0 0:02 0\n");
+  game_.reset(StartFen);
+  engine_->send(std::string(ClockLine) + "d2d4\n");
+  game_.play("d2d4");
+  engineMove();
+  // The engine ponders now; "force" must take its expected reply back, so
+  // that the moves the interface then feeds are read on the real game.
+  engine_->send("force\n");
+  for (int i = 0; i < 2; ++i) {
+    std::string m = game_.legalMoves().front();
+    game_.play(m);
+    engine_->send(m + "\n");
+  }
+  engine_->send(std::string(ClockLine) + "go\n");
+  engineMove();
+  engine_->send("quit\n");
+  EXPECT_EQ(engine_->waitExit(ReplyTimeoutMs), 0);
+  EXPECT_EQ(engine_->transcript().find("Illegal"), std::string::npos) << engine_->transcript();
+}
+
+TEST_F(Driver, BadInputThenANormalGame) {
+  handshake();
+  engine_->send("new\nforce\nsetboard 8/8/8/8/8/8/8/8 x - -\n" + std::string(10000, 'q') + "\n");
+  engine_->send("e2e5\n");
+  EXPECT_EQ(engine_->waitForLine("Illegal move", ReplyTimeoutMs), "Illegal move: e2e5");
+  // XBoard's sequence for a new game, engine White, no pondering.
+  engine_->send("new\nrandom\nlevel 40 0:02 0\npost\nhard\neasy\n");
+  game_.reset(StartFen);
+  engine_->send(std::string(ClockLine) + "go\n");
+  engineMove();
+  for (int turn = 0; turn < 6; ++turn) {
+    std::vector<std::string> moves = game_.legalMoves();
+    if (moves.empty()) break;
+    std::string reply = moves[moves.size() / 2];
+    game_.play(reply);
+    engine_->send(std::string(ClockLine) + reply + "\n");
+    if (engineMove().empty()) break;
+  }
+  std::string text = log();
+  EXPECT_NE(text.find("-M: tellusererror Illegal position\n"), std::string::npos);
+  EXPECT_EQ(text.find("-ponder move"), std::string::npos);
+  engine_->send("result 0-1 {Black resigns}\nforce\nquit\n");
+  EXPECT_EQ(engine_->waitExit(ReplyTimeoutMs), 0);
+}
+
+TEST_F(Driver, FinishedGamesAreAnnounced) {
+  handshake();
+  engine_->send("easy\nlevel 0 0:02 0\n");
+  // Black to move is mated: the only output is the result line.
+  engine_->send("setboard 7k/6Q1/6K1/8/8/8/8/8 b - - 0 1\n" + std::string(ClockLine) + "go\n");
+  std::string line = engine_->waitForLine("1-0", ReplyTimeoutMs);
+  EXPECT_EQ(line, "1-0 {Veltor mated 0}");
+  // Stalemate.
+  engine_->send("setboard 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1\n" + std::string(ClockLine) + "go\n");
+  EXPECT_EQ(engine_->waitForLine("1/2-1/2", ReplyTimeoutMs), "1/2-1/2 {Draw by stalemate (1)}");
+  // A mate in one for White: the move, then the claim.
+  game_.reset("7k/8/6K1/8/8/8/8/Q7 w - - 0 1");
+  engine_->send("setboard 7k/8/6K1/8/8/8/8/Q7 w - - 0 1\n" + std::string(ClockLine) + "go\n");
+  std::string mate = engineMove();
+  std::string claim;
+  ASSERT_TRUE(engine_->readLine(claim, ReplyTimeoutMs));
+  EXPECT_EQ(claim, "1-0 {Veltor mates 1}") << mate;
+  engine_->send("quit\n");
+  EXPECT_EQ(engine_->waitExit(ReplyTimeoutMs), 0);
+  EXPECT_EQ(engine_->transcript().find("move a8a8"), std::string::npos);
+}
+
+}  // namespace

@@ -150,8 +150,9 @@ Move readMoveToken(TextInput& in, GameRecord& game) {
   int length = 0;
   while (length < MoveTokenLimit) {
     const int c = in.get();
-    if (c == EOF || c == '\t' || c == '\n' || c == '\r' || c == ' ') break;
-    if (c == '{') {
+    if (c == EOF) break;
+    if (c == '\t' || c == '\n' || c == '\r' || c == ' ' || c == '{') {
+      // Left for the caller, so that the input stands right after the token.
       in.putBack();
       break;
     }

@@ -7,6 +7,7 @@
 
 #include "core/clock.h"
 #include "core/position.h"
+#include "movegen/move_list.h"
 #include "protocol/engine_state.h"
 #include "protocol/input.h"
 #include "search/search_state.h"
@@ -48,6 +49,12 @@ class SearchTest : public ::testing::Test {
     setUpPosition(fen);
     CurrentPly = PlyStack;
     PlyStack[0].listEnd = nullptr;
+  }
+
+  // Makes record `ply` current, as the search would on reaching that ply.
+  void enterPly(int ply) {
+    CurrentPly = PlyStack + ply;
+    if (ply > 0) PlyStack[ply - 1].listEnd = MoveBuffer + ply * MaxMovesPerPosition;
   }
 
   int input_[2] = {-1, -1};

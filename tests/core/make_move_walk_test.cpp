@@ -1,0 +1,78 @@
+// Random games over many positions: every pseudo-legal move of every visited
+// position is made and taken back, and the position must stay sound and come
+// back exactly.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/make_move.h"
+#include "core/position.h"
+#include "core/position_compare.h"
+#include "movegen/generators.h"
+#include "movegen/legality.h"
+#include "support/test_support.h"
+
+namespace {
+
+constexpr int WalkPlies = 40;
+
+// Returns the number of moves tried; stops at the first fault.
+int walk(const std::string& fen, std::mt19937& random) {
+  setUpPosition(fen.c_str());
+  static Position before;
+  static MoveEntry list[MaxMovesPerPosition];
+  int tried = 0;
+  std::vector<PlyState> records(WalkPlies);
+  for (int ply = 0; ply < WalkPlies; ++ply) {
+    MoveEntry* end = MoveGenerators[Pos.side].all(list);
+    std::vector<Move> legal;
+    before = Pos;
+    for (MoveEntry* e = list; e < end; ++e) {
+      const Move m = e->move;
+      const int mover = Pos.side;
+      PlyState record{};
+      savePlyState(record);
+      makeMove(m, record);
+      ++tried;
+      if (!positionIsConsistent()) {
+        ADD_FAILURE() << fen << " ply " << ply << ": inconsistent after making " << m;
+        return tried;
+      }
+      if (!kingLeftInCheck(m, mover)) legal.push_back(m);
+      unmakeMove(m, record);
+      const ::testing::AssertionResult same = samePosition(before, Pos);
+      if (!same) {
+        ADD_FAILURE() << fen << " ply " << ply << ": move " << m << " not taken back: " << same.message();
+        return tried;
+      }
+    }
+    if (legal.empty()) break;
+    const Move chosen = legal[random() % legal.size()];
+    savePlyState(records[ply]);
+    makeMove(chosen, records[ply]);
+  }
+  return tried;
+}
+
+}  // namespace
+
+TEST(MakeMoveWalk, PerftSuitePositions) {
+  std::ifstream in(sharedDataPath("data/perft/perftsuite.epd"));
+  ASSERT_TRUE(in.good());
+  std::mt19937 random(20261207);
+  std::string line;
+  int positions = 0;
+  long tried = 0;
+  while (std::getline(in, line)) {
+    const std::string fen = line.substr(0, line.find(';'));
+    if (fen.empty()) continue;
+    tried += walk(fen, random);
+    ++positions;
+    if (HasFailure()) break;
+  }
+  EXPECT_EQ(positions, 126);
+  EXPECT_GT(tried, 50000);
+}

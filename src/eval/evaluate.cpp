@@ -1,6 +1,5 @@
 #include "eval/evaluate.h"
 
-#include <cstdlib>
 #include <cstring>
 
 #include "core/position.h"
@@ -64,7 +63,7 @@ constexpr int SeventhKingOnSeventhBonus = 18;
 constexpr int TwoMinorsForRookBonus = 100;
 constexpr int ExchangeBonus = 60;
 constexpr int QueenAloneBonus = 60;
-constexpr int MinorAdvantageBonus = 100;
+constexpr int PieceAdvantageBonus = 100;
 constexpr int ThreeMinorsForTwoMajorsBonus = 130;
 
 // King shelter.
@@ -72,6 +71,8 @@ constexpr int ShelterQueenBase = 5;
 constexpr int ShelterQueenExtra = 6;
 constexpr int KingSideShelterExtra = 1;
 constexpr int QueenSideShelterCut = 2;
+// From this exposure on an open neighbouring file costs one point more.
+constexpr int ExposedAlready = 4;
 
 // King safety tables.
 constexpr int KnightTropism[8] = {4, 5, 5, 2, 1, 0, 0, 0};
@@ -92,7 +93,7 @@ constexpr int16_t AttackWeight[AttackWeightCount] = {
 
 // Squares and rows seen from White; Black's shelter, trap and seventh-rank
 // squares are the same squares reflected across the middle of the board.
-constexpr int A8 = 0, B8 = 1, C8 = 2, G8 = 6, H8 = 7;
+constexpr int B8 = 1, G8 = 6;
 constexpr int A7 = 8, C7 = 10, F7 = 13, H7 = 15;
 constexpr int B6 = 17, G6 = 22;
 constexpr int A3 = 40, B3 = 41, G3 = 46, H3 = 47;
@@ -100,6 +101,8 @@ constexpr int A2 = 48, B2 = 49, C2 = 50, F2 = 53, G2 = 54, H2 = 55;
 constexpr int A1 = 56, B1 = 57, C1 = 58, F1 = 61, G1 = 62, H1 = 63;
 constexpr int Rank8Row = 0, Rank7Row = 1;
 constexpr int LastFile = 7;
+constexpr int LastRow = 7;
+constexpr int SeventhRankAdvance = 6;  // rows a pawn on its seventh rank has come
 
 constexpr Bitboard LightSquares = [] {
   Bitboard b = 0;
@@ -111,6 +114,10 @@ constexpr Bitboard LightSquares = [] {
 
 constexpr Bitboard rowMask(int row) { return Bitboard{0xFF} << (56 - 8 * row); }
 
+template <Side S>
+constexpr int relativeRow(int row) {
+  return S == White ? row : LastRow - row;
+}
 template <Side S>
 constexpr int reflect(int s) {
   return S == White ? s : s ^ 56;
@@ -135,11 +142,22 @@ inline Bitboard piecesOf(PieceCode whiteCode, int side) {
 }
 inline bool hasQueen(int side) { return piecesOf(WhiteQueen, side) != 0; }
 
-inline int distance(int a, int b) {
-  const int files = std::abs(fileOf(a) - fileOf(b));
-  const int rows = std::abs(rowOf(a) - rowOf(b));
-  return files > rows ? files : rows;
-}
+// King distance (the larger of the file and row distances) by square pair.
+constexpr auto Distance = [] {
+  struct Table {
+    uint8_t d[64][64];
+  } t{};
+  for (int a = 0; a < 64; ++a) {
+    for (int b = 0; b < 64; ++b) {
+      const int files = fileOf(a) > fileOf(b) ? fileOf(a) - fileOf(b) : fileOf(b) - fileOf(a);
+      const int rows = rowOf(a) > rowOf(b) ? rowOf(a) - rowOf(b) : rowOf(b) - rowOf(a);
+      t.d[a][b] = static_cast<uint8_t>(files > rows ? files : rows);
+    }
+  }
+  return t;
+}();
+
+inline int distance(int a, int b) { return Distance.d[a][b]; }
 
 // King shelter of side S, from S's view: pawns in front of a castled king.
 template <Side S>
@@ -174,8 +192,8 @@ int exposureOf() {
   if (!(FileMask[k] & own)) exposure = 2;
   if (!(FileMask[k] & enemy)) exposure += exposure ? 2 : 1;
   auto neighbourFile = [&](int square) {
-    if (!(FileMask[square] & own)) exposure += exposure < 4 ? 2 : 3;
-    if (!(FileMask[square] & enemy)) exposure += exposure < 4 ? 1 : 2;
+    if (!(FileMask[square] & own)) exposure += exposure < ExposedAlready ? 2 : 3;
+    if (!(FileMask[square] & enemy)) exposure += exposure < ExposedAlready ? 1 : 2;
   };
   if (fileOf(k) != LastFile) neighbourFile(k + 1);
   if (fileOf(k) != 0) neighbourFile(k - 1);
@@ -203,13 +221,13 @@ int pawnStructure(const int16_t* table) {
       if (passed && (FrontSpan[S][s] & own)) passed = false;
     }
     // 4. Passed bonus by ranks advanced.
-    const int advanced = S == White ? 7 - rowOf(s) : rowOf(s);
+    const int advanced = S == White ? LastRow - rowOf(s) : rowOf(s);
     if (passed) score += advanced * PassedBonusPerRank;
     // 5. Isolated, worse on a file without an enemy pawn in front.
     if (!(AdjacentFilesMask[s] & own)) {
       score -= IsolatedPenalty;
       if (!(FrontSpan[S][s] & enemy)) score -= IsolatedOpenPenalty;
-    } else if (!passed && advanced < 6) {
+    } else if (!passed && advanced < SeventhRankAdvance) {
       // 6. Enemy pawns bearing on it, offset by own pawns defending it.
       const int attackers = popCount(forwardAttacks[s] & enemy);
       if (attackers) {
@@ -300,12 +318,12 @@ int pieceTerms(int phase, int totalPawns, AttackCount& attack) {
     attack.add(reach, kingZone);
   }
   // Rooks on the seventh, doubled there the more so against a king behind them.
-  const int seventh = popCount(rooks & rowMask(rowOf(reflect<S>(Rank7Row * 8))));
+  const int seventh = popCount(rooks & rowMask(relativeRow<S>(Rank7Row)));
   if (seventh) {
     score += SeventhRankBonus;
     if (seventh >= 2) {
       score += SeventhRankBonus;
-      const int kingRow = rowOf(reflect<S>(enemyKing));
+      const int kingRow = relativeRow<S>(rowOf(enemyKing));
       if (kingRow == Rank8Row) score += SeventhKingOnEighthBonus;
       if (kingRow == Rank7Row) score += SeventhKingOnSeventhBonus;
     }
@@ -348,7 +366,7 @@ int materialBalance() {
         if (onlyWhiteQueen && whiteHeavy) score += QueenAloneBonus;
         break;
       case 0:
-        if (queensEven) score += n > 0 ? MinorAdvantageBonus : -MinorAdvantageBonus;
+        if (queensEven) score += n > 0 ? PieceAdvantageBonus : -PieceAdvantageBonus;
         break;
       case 1:
         if (n < -1) score -= TwoMinorsForRookBonus;
@@ -365,7 +383,7 @@ int materialBalance() {
     if (onlyWhiteQueen) score += QueenAloneBonus;
     if (onlyBlackQueen) score -= QueenAloneBonus;
   } else if (queensEven) {
-    score += m > 0 ? MinorAdvantageBonus : -MinorAdvantageBonus;
+    score += m > 0 ? PieceAdvantageBonus : -PieceAdvantageBonus;
   } else if (onlyWhiteQueen) {
     if (whiteHeavy) score += QueenAloneBonus;
   } else if (blackHeavy) {

@@ -54,8 +54,9 @@ TEST(Evaluate, ExchangeDownAndKnightValue) {
   // Knight e4: 320 + entry + (0 pawns - 6). Black rook a8 reads entry 63:
   // open file 20, mobility b8-d8 and a7-a1 = 10 -> 6. Minor +1, major -1 ->
   // -60. Kings e1/e8 cancel.
+  const int score = evaluateFen("r3k3/8/8/8/4N3/8/8/4K3 w - -");
   const int expected = (314 + entry(KindKnight, 36)) - (526 + entry(KindRook, 63)) - 60;
-  EXPECT_EQ(evaluateFen("r3k3/8/8/8/4N3/8/8/4K3 w - -"), expected);
+  EXPECT_EQ(score, expected);
   EXPECT_EQ(evaluateFen("r3k3/8/8/8/4N3/8/8/4K3 b - -"), -expected);
 }
 
@@ -68,9 +69,10 @@ TEST(Evaluate, QueenMobilityTropismAndKingAttack) {
   // tropism 0; no touch.
   // Balance: two majors more, only White has a queen, 14 >= 12 -> +60.
   // King attack: White's material 14 -> +1 * weight(5) = 15.
+  const int score = evaluateFen("6k1/8/8/3Q4/8/8/8/K3R3 w - -");
   const int expected = -7 + (950 + entry(KindQueen, 27) + 14) +
                        (500 + entry(KindRook, 60) + 20 + 12) + 60 + 15;
-  EXPECT_EQ(evaluateFen("6k1/8/8/3Q4/8/8/8/K3R3 w - -"), expected);
+  EXPECT_EQ(score, expected);
 }
 
 TEST(Evaluate, TrappedBishopCountsOncePerSide) {

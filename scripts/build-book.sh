@@ -23,17 +23,20 @@ pgn=$1
 workdir=${2:-.}
 [ -r "$pgn" ] || fail "cannot read PGN file: $pgn"
 pgn=$(cd "$(dirname "$pgn")" && pwd)/$(basename "$pgn")
+# The console reads the path as one word of at most 255 characters.
 case $pgn in *[[:space:]]*) fail "the PGN path must not contain blanks: $pgn" ;; esac
-mkdir -p "$workdir" || fail "cannot create directory: $workdir"
-cd "$workdir"
-
+[ ${#pgn} -le 255 ] || fail "the PGN path is longer than 255 characters: $pgn"
 engine=${VELTOR:-$(command -v veltor || true)}
 [ -n "$engine" ] || engine=$here/../build/veltor
 [ -x "$engine" ] || fail "no engine binary (set VELTOR): $engine"
+engine=$(cd "$(dirname "$engine")" && pwd)/$(basename "$engine")
+
+mkdir -p "$workdir" || fail "cannot create directory: $workdir"
+cd "$workdir"
 
 # Runs one console session; its output is shown as it comes (on stderr, with
 # the engine's start-up lines), kept in $log and returned on stdout.
-log=build-book.log
+log=$(pwd)/build-book.log
 : > "$log"
 session() {
   { printf 'console\n'; printf '%s\n' "$@"; printf 'quit\n'; } | "$engine" | tee session.out >&2 ||

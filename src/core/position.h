@@ -58,7 +58,9 @@ inline Bitboard occupancyOf(int side) { return Pos.pieces[OccupancyIndex + side]
 
 // FEN
 // Sets up the whole Position from FEN text with an optional "bm"/"am" field.
-// A rejected text leaves the current Position untouched.
+// Refuses texts without exactly one king per side or with a pawn on the first
+// or last rank; a refused text leaves the current Position untouched. An
+// unreadable test move is reported and returns false with the position set up.
 bool readFen(const char* text);
 // Writes placement, side, castling and en passant; returns the terminating NUL.
 // The buffer must hold at least 82 characters.
@@ -70,5 +72,6 @@ void printBoard(const PieceCode* board);
 void refreshRootSnapshot();
 
 // Recomputes occupancies, rotated occupancies, keys and material from the
-// board and compares them with the incremental values (for tests).
+// board and compares them with the incremental values (for tests). The keys
+// may differ only by row-0 terms that the rights and en passant explain.
 bool positionIsConsistent();

@@ -238,6 +238,22 @@ TEST(CheckDetection, AgreesWithBoardWalkOnRandomPositions) {
   EXPECT_GT(doubleChecks, 50);
 }
 
+TEST(CheckDetection, BoardWithoutKingsHasNoChecks) {
+  ensureTablesInitialized();
+  char board[64];
+  for (char& c : board) c = '.';
+  board[sq("e4")] = 'Q';
+  board[sq("d5")] = 'q';
+  for (int side : {White, Black}) {
+    placeBoard(board, side);
+    CheckInfo info{};
+    computeCheckInfo(info);
+    EXPECT_EQ(info.checkers, 0u);
+    EXPECT_FALSE(kingLeftInCheck(WhiteKingSideCastle, side));
+    EXPECT_FALSE(kingLeftInCheck(BlackQueenSideCastle, side));
+  }
+}
+
 TEST(IsMoveValid, RejectsCastlingAndForeignPieces) {
   setUpPosition("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1");
   EXPECT_FALSE(isMoveValid(WhiteKingSideCastle));
@@ -261,6 +277,9 @@ TEST(IsMoveValid, EnPassantOnlyOntoTheEnPassantSquare) {
   EXPECT_FALSE(isMoveValid(typed("a2", "d6", EnPassantMove)));  // not a pawn capture
   setUpPosition("4k3/8/8/2PpP3/8/8/8/4K3 w - - 0 1");
   EXPECT_FALSE(isMoveValid(typed("e5", "d6", EnPassantMove)));
+  // "No en-passant square" is stored as 0, which is also a8's number.
+  setUpPosition("4k3/1P6/8/8/8/8/8/4K3 w - - 0 1");
+  EXPECT_FALSE(isMoveValid(typed("b7", "a8", EnPassantMove)));
   // Black captures onto rank 3.
   setUpPosition("4k3/8/8/8/3Pp3/8/8/4K3 b - d3 0 1");
   EXPECT_TRUE(isMoveValid(typed("e4", "d3", EnPassantMove)));

@@ -15,8 +15,8 @@ namespace {
 
 constexpr int NullReductionDeep = 3;
 constexpr int NullReductionShallow = 2;
-constexpr int NullDeepFromDepth = 7;        // depth at which the larger reduction may apply
-constexpr int NullDeepMaterial = 9;         // piece material needed for it (a queen's worth)
+constexpr int NullDeepFromDepth = 7;  // depth at which the larger reduction may apply
+constexpr int NullDeepMaterial = 9;   // piece material needed for it (a queen's worth)
 constexpr int ReductionMinDepth = 3;
 constexpr int ReductionAfterMoves = 3;
 constexpr uint64_t ReductionCutoffPercent = 60;
@@ -54,11 +54,11 @@ void recordCutoff(PlyState& record, MoveEntry* searched, MoveEntry* cutoffEntry,
   if (isQuietOrCastling(m)) shiftKillers(record, m);
   HistoryTable[Pos.side][m & 4095] += static_cast<uint32_t>(depth * depth);
   for (MoveEntry* e = searched; e < cutoffEntry; ++e) {
-    if (e->score > -MateBase) recordCutoffStatistic(Pos.board[moveFrom(e->move)], moveTo(e->move), false);
+    if (e->score > -MateBase)
+      recordCutoffStatistic(Pos.board[moveFrom(e->move)], moveTo(e->move), false);
   }
   recordCutoffStatistic(Pos.board[moveFrom(m)], moveTo(m), true);
 }
-
 
 int alphaBeta(int depth, int ply, int alpha, int beta, bool nullAllowed) {
   // The ply stack ends a few records above the last alpha-beta ply; beyond
@@ -111,9 +111,9 @@ int alphaBeta(int depth, int ply, int alpha, int beta, bool nullAllowed) {
   // 3. Null move: give the opponent a free move; if that still fails high
   //    the node is not worth a full search.
   if (nullAllowed && !inCheck && pieceMaterial != 0) {
-    const int reduction =
-        depth >= NullDeepFromDepth && pieceMaterial >= NullDeepMaterial ? NullReductionDeep
-                                                                        : NullReductionShallow;
+    const int reduction = depth >= NullDeepFromDepth && pieceMaterial >= NullDeepMaterial
+                              ? NullReductionDeep
+                              : NullReductionShallow;
     const bool tableSaysLow = record.hashDepth > 0 && record.hashDepth >= depth - reduction - 1 &&
                               record.hashScore < beta &&
                               (record.hashBound == ExactBound || record.hashBound == UpperBound);
@@ -178,6 +178,7 @@ int alphaBeta(int depth, int ply, int alpha, int beta, bool nullAllowed) {
     ++NodeCount;
     makeMove(m, record);
     ++MovesMade;
+    prefetchBucket();
     PlyState& child = *++CurrentPly;
     int score;
     if (kingLeftInCheck(m, side)) {
@@ -187,8 +188,8 @@ int alphaBeta(int depth, int ply, int alpha, int beta, bool nullAllowed) {
     } else {
       child.reduced = false;
       int extension = checkExtension;
-      if (depth >= ReductionMinDepth && searchedMoves >= ReductionAfterMoves && checkExtension == 0 &&
-          !inCheck && worthReducing(piece, moveTo(m))) {
+      if (depth >= ReductionMinDepth && searchedMoves >= ReductionAfterMoves &&
+          checkExtension == 0 && !inCheck && worthReducing(piece, moveTo(m))) {
         child.reduced = true;
         extension = -1;
       }
@@ -201,9 +202,11 @@ int alphaBeta(int depth, int ply, int alpha, int beta, bool nullAllowed) {
         score = -alphaBeta(newDepth, ply + 1, -beta, -alpha, true);
       } else {
         score = -alphaBeta(newDepth, ply + 1, -alpha - 1, -alpha, true);
-        if (alpha < score && score < beta) score = -alphaBeta(newDepth, ply + 1, -beta, -alpha, true);
+        if (alpha < score && score < beta)
+          score = -alphaBeta(newDepth, ply + 1, -beta, -alpha, true);
       }
-      if (child.reduced && score > alpha) score = -alphaBeta(depth - 1, ply + 1, -beta, -alpha, true);
+      if (child.reduced && score > alpha)
+        score = -alphaBeta(depth - 1, ply + 1, -beta, -alpha, true);
       child.reduced = false;
     }
     --CurrentPly;

@@ -10,7 +10,7 @@ Move drawCheck(int n);
 int repetitionAfter(Move m);
 
 // Reversible-move counts of the draw rules
-constexpr int RepetitionMinimumCount = 4;   // no repetition is possible in fewer plies
+constexpr int RepetitionMinimumCount = 4;  // no repetition is possible in fewer plies
 constexpr int FiftyMoveCount = 100;
-constexpr int FiftyMoveRiskCount = 76;      // repetitionAfter reports 1 from here on
+constexpr int FiftyMoveRiskCount = 76;  // repetitionAfter reports 1 from here on
 constexpr int InsufficientMaterialUnits = 4;

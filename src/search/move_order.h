@@ -10,8 +10,8 @@ namespace MoveOrder {
 constexpr int16_t HashMove = 30000;
 constexpr int16_t Killer1 = -9998;
 constexpr int16_t Killer2 = -9999;
-constexpr int16_t ScoreStageFloor = -10000;  // lower scores wait for the history stage
-constexpr uint32_t HistoryKeyOffset = 33000; // makes every score + offset positive
+constexpr int16_t ScoreStageFloor = -10000;   // lower scores wait for the history stage
+constexpr uint32_t HistoryKeyOffset = 33000;  // makes every score + offset positive
 }  // namespace MoveOrder
 
 // Marks the hash move and the killers of `record` in its list [start, end).
@@ -76,8 +76,9 @@ class MoveSelector {
     historyStage_ = true;
     uint32_t* keys = record_.historyKeys;
     for (MoveEntry* e = current; e < end_; ++e) {
-      keys[e - start_] = history_[e->move & 4095] +
-                         static_cast<uint32_t>(e->score + static_cast<int>(MoveOrder::HistoryKeyOffset));
+      keys[e - start_] =
+          history_[e->move & 4095] +
+          static_cast<uint32_t>(e->score + static_cast<int>(MoveOrder::HistoryKeyOffset));
     }
   }
 

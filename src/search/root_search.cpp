@@ -23,8 +23,8 @@ namespace {
 
 constexpr int InitialBestScore = -9999;
 constexpr int ReSearchCeiling = 8099;
-constexpr int MateNearLimit = 8050;          // hash scores above this are mate scores
-constexpr int TimeTripleMinMovesToGo = 5;    // a fail low triples the budget from here on
+constexpr int MateNearLimit = 8050;        // hash scores above this are mate scores
+constexpr int TimeTripleMinMovesToGo = 5;  // a fail low triples the budget from here on
 
 // The root list lives at the start of the MoveBuffer; scratch lists for the
 // legality checks below use its last slot, which no search ply reaches.
@@ -168,6 +168,7 @@ int rootSearch(int alpha, int beta) {
     ++NodeCount;
     makeMove(m, root);
     ++MovesMade;
+    prefetchBucket();
     PlyState& child = *++CurrentPly;
     int score;
     if (kingLeftInCheck(m, side)) {
@@ -318,7 +319,8 @@ Move iterativeDeepening() {
         high = ReSearchCeiling;
       }
       score = rootSearch(low, high);
-      if (!StopSearch && (score <= low || score >= high)) score = rootSearch(-FullWindow, ReSearchCeiling);
+      if (!StopSearch && (score <= low || score >= high))
+        score = rootSearch(-FullWindow, ReSearchCeiling);
       AspirationState = 0;
     }
 
@@ -404,8 +406,8 @@ char* principalVariationText(char* buffer, int maxPlies) {
     case NullMoveMarker:
       return out + std::sprintf(out, "NULL");
     default:
-      out += std::sprintf(out, "ERROR: %x, d:%d, sc:%d, st:%d ts:%d", m, entry->depth(), entry->score(),
-                          static_cast<int>(entry->word2 & 0x180), entry->age());
+      out += std::sprintf(out, "ERROR: %x, d:%d, sc:%d, st:%d ts:%d", m, entry->depth(),
+                          entry->score(), static_cast<int>(entry->word2 & 0x180), entry->age());
       printBoard(Pos.board);
       return out;
   }

@@ -3,22 +3,26 @@
 
 #include <cstdint>
 
-extern uint32_t NodeCount;        // moves made by alpha-beta and the root
-extern uint64_t MovesMade;        // every move made, quiescence included (for benchmarks)
+extern uint32_t NodeCount;  // moves made by alpha-beta and the root
+extern uint64_t MovesMade;  // every move made, quiescence included (for benchmarks)
 extern uint32_t NextPollCount;
-extern int32_t InCheckCount[2];   // alpha-beta nodes on the path where that side was in check
+extern int32_t InCheckCount[2];  // alpha-beta nodes on the path where that side was in check
 extern int32_t IterationDepth;
-extern int32_t AspirationState;   // 1 fail-high re-search, -1 fail-low re-search, 0 otherwise
+extern int32_t AspirationState;  // 1 fail-high re-search, -1 fail-low re-search, 0 otherwise
 
 // Time is up: not pondering and SearchStartClock + MoveTimeBudget - clock <= 0.
 bool timeIsUp();
 
 // Limits and score constants
-constexpr uint32_t PollInterval = 16384;      // nodes between clock and input checks
-constexpr int LastAlphaBetaPly = 127;         // deeper plies are left to the quiescence search
-constexpr int LastPly = 135;                  // the last PlyState record
+constexpr uint32_t PollInterval = 16384;  // nodes between clock and input checks
+constexpr int LastAlphaBetaPly = 127;     // deeper plies are left to the quiescence search
+constexpr int LastPly = 135;              // the last PlyState record
 constexpr int QuiescenceDepthFloor = -8;
-constexpr int FullWindow = 8100;              // the widest search window
+constexpr int FullWindow = 8100;  // the widest search window
+
+// Starts loading the table bucket of the current position, so that the probe
+// at the next node finds it in the cache after the legality and draw tests.
+void prefetchBucket();
 
 // A probed bound may narrow the window, except at the top depth of an
 // aspiration re-search (the window there is the re-search's whole point).

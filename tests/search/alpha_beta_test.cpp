@@ -1,10 +1,11 @@
 // Alpha-beta nodes: results without legal moves, the table's cutoff rule,
 // the null move's conditions and reductions, and the ply limit.
+#include "search/alpha_beta.h"
+
 #include <gtest/gtest.h>
 
 #include "core/make_move.h"
 #include "core/move_text.h"
-#include "search/alpha_beta.h"
 #include "search_fixture.h"
 
 namespace {
@@ -66,8 +67,10 @@ int nullMoveDepth(const char* fen, int depth, bool nullAllowed) {
 
 TEST_F(AlphaBetaTest, NullMoveConditions) {
   EXPECT_GE(nullMoveDepth("4k3/8/8/8/8/8/2N5/4K3 w - - 0 1", 3, true), 0);
-  EXPECT_EQ(nullMoveDepth("4k3/8/8/8/8/8/2N5/4K3 w - - 0 1", 3, false), -1) << "right after a null move";
-  EXPECT_EQ(nullMoveDepth("4k3/8/8/8/8/8/3PPP2/4K3 w - - 0 1", 3, true), -1) << "king and pawns only";
+  EXPECT_EQ(nullMoveDepth("4k3/8/8/8/8/8/2N5/4K3 w - - 0 1", 3, false), -1)
+      << "right after a null move";
+  EXPECT_EQ(nullMoveDepth("4k3/8/8/8/8/8/3PPP2/4K3 w - - 0 1", 3, true), -1)
+      << "king and pawns only";
   EXPECT_EQ(nullMoveDepth("4k3/8/8/8/8/8/2N5/r3K3 w - - 0 1", 3, true), -1) << "in check";
 }
 

@@ -1,11 +1,12 @@
 // The input poll over a pipe, and the time limit.
+#include "search/input_poll.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include "core/clock.h"
 #include "protocol/engine_state.h"
 #include "protocol/input.h"
-#include "search/input_poll.h"
 #include "search/search_state.h"
 
 namespace {

@@ -1,5 +1,7 @@
 // Capture search: stand pat, its table entries, mates on a checked path,
 // king captures and the depth and ply limits.
+#include "search/quiescence.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +9,6 @@
 #include "core/make_move.h"
 #include "core/move_text.h"
 #include "eval/evaluate.h"
-#include "search/quiescence.h"
 #include "search_fixture.h"
 
 namespace {

@@ -1,6 +1,8 @@
 // The whole search: drawn and moveless roots, stops by clock and input, the
 // answer left by an interrupted first iteration, thinking output, the log,
 // and the principal variation read from the table.
+#include "search/root_search.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -12,7 +14,6 @@
 #include "core/move_text.h"
 #include "mate_oracle.h"
 #include "protocol/log.h"
-#include "search/root_search.h"
 #include "search_fixture.h"
 
 namespace {
@@ -58,7 +59,8 @@ class RootSearchTest : public SearchTest {
 TEST_F(RootSearchTest, DrawnRootReturnsTheResultCodeWithoutSearching) {
   setUp(StartFen);
   for (int round = 0; round < 2; ++round) {
-    for (const char* text : {"g1f3", "g8f6", "f3g1", "f6g8"}) ASSERT_TRUE(playGameMove(textToMove(text)));
+    for (const char* text : {"g1f3", "g8f6", "f3g1", "f6g8"})
+      ASSERT_TRUE(playGameMove(textToMove(text)));
   }
   EXPECT_EQ(iterativeDeepening(), RepetitionDraw);
   EXPECT_EQ(SearchBestScore, 0);
@@ -92,7 +94,8 @@ TEST_F(RootSearchTest, ThinkingLinesAndLogLinesPerIteration) {
   testing::internal::CaptureStdout();
   iterativeDeepening();
   const std::string out = testing::internal::GetCapturedStdout();
-  const std::regex line("    ([0-9]+)     (-?[0-9]+)     0     ([0-9]+)  ([a-h][1-8][a-h][1-8][qrbn]? )+.*");
+  const std::regex line(
+      "    ([0-9]+)     (-?[0-9]+)     0     ([0-9]+)  ([a-h][1-8][a-h][1-8][qrbn]? )+.*");
   std::istringstream lines(out);
   std::string text;
   int depth = 1;
@@ -203,8 +206,8 @@ TEST_F(RootSearchTest, NoIterationAtAllStillAnswers) {
 
 // A quiet move from coordinate text, whatever the side to move.
 Move quiet(const char* text) {
-  return makeMoveValue(squareOf(text[0] - 'a', text[1] - '0'), squareOf(text[2] - 'a', text[3] - '0'),
-                       QuietMove);
+  return makeMoveValue(squareOf(text[0] - 'a', text[1] - '0'),
+                       squareOf(text[2] - 'a', text[3] - '0'), QuietMove);
 }
 
 // Stores `moves` as the table's line from the current position.

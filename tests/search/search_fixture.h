@@ -41,9 +41,7 @@ class SearchTest : public ::testing::Test {
     CurrentPly = PlyStack;
   }
   // Makes input pending, as a GUI command arriving during the search would.
-  void sendInput(const char* text) {
-    ASSERT_GT(write(input_[1], text, strlen(text)), 0);
-  }
+  void sendInput(const char* text) { ASSERT_GT(write(input_[1], text, strlen(text)), 0); }
   // Sets up `fen`; readFen empties the table and the move-ordering tables.
   void setUp(const char* fen) {
     setUpPosition(fen);

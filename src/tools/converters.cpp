@@ -48,7 +48,7 @@ void reportReaderError(const Tally& tally, const PgnError& error, const char* pg
 template <typename Store>
 void convertGames(TextInput& in, const char* pgnPath, Tally& tally, Store store) {
   readFen(StartFen);
-  in.skipWhitespace();
+  skipSpaceAndCommentLines(in);
   while (in.peek() != EOF) {
     if (readPgnGame(in, Game) != 0 && store()) {
       ++tally.converted;
@@ -56,7 +56,7 @@ void convertGames(TextInput& in, const char* pgnPath, Tally& tally, Store store)
       ++tally.skipped;
       warnSkipped(tally, pgnPath);
     }
-    in.skipWhitespace();
+    skipSpaceAndCommentLines(in);
   }
 }
 

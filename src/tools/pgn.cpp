@@ -99,6 +99,17 @@ bool isListed(Move m, const MoveEntry* begin, const MoveEntry* end) {
 
 }  // namespace
 
+void skipSpaceAndCommentLines(TextInput& in) {
+  // Some writers put ";" comment lines (or "%" escapes) between games.
+  for (;;) {
+    in.skipWhitespace();
+    const int c = in.peek();
+    if (c != ';' && c != '%') return;
+    for (int d = in.get(); d != EOF && d != '\n'; d = in.get()) {
+    }
+  }
+}
+
 bool setResultFromCode(GameRecord& game, uint16_t code) {
   for (const ResultForm& form : ResultForms) {
     if (form.code == code && code != 0) {
@@ -115,7 +126,7 @@ bool readPgnTags(TextInput& in, GameRecord& game) {
   game.resultChar = '?';
   bool resultSeen = false;
 
-  in.skipWhitespace();
+  skipSpaceAndCommentLines(in);
   int c = in.get();
   while (c == '[') {
     in.skipWhitespace();
@@ -137,7 +148,7 @@ bool readPgnTags(TextInput& in, GameRecord& game) {
       game.resultChar = found->resultChar;
       resultSeen = true;
     }
-    in.skipWhitespace();
+    skipSpaceAndCommentLines(in);
     c = in.get();
   }
   if (c == EOF) return false;

@@ -51,5 +51,8 @@ Move readMoveToken(TextInput& in, GameRecord& game);
 // move, else 0 (no game, no move, "*", unreadable move). Pos is the same on
 // every return and every throw. Throws PgnError.
 uint16_t readPgnGame(TextInput& in, GameRecord& game);
+// Passes over white space and whole ";" comment and "%" escape lines, as
+// found before, between and after games.
+void skipSpaceAndCommentLines(TextInput& in);
 // Sets resultText and resultChar from a header's result code; false for code 0.
 bool setResultFromCode(GameRecord& game, uint16_t code);

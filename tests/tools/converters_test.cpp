@@ -152,6 +152,10 @@ TEST_F(Converters, PgnToPosEmptiesItsFilesAndHandlesAnEmptyInput) {
             "converted: 0 games. (skipped: 0)\nfile: empty.pgn \t\tfinished\n");
   EXPECT_EQ(allPositionLines(), "");
   EXPECT_EQ(output([] { pgnToPos("missing.pgn"); }), "Cannot open PGN input file: 'missing.pgn'\n");
+  // Comment lines after the last game are no further game.
+  writeFile("c.pgn", "; made by hand\n" + game("1-0", "1. e4 1-0") + "; { the end }\n\n");
+  EXPECT_EQ(output([] { pgnToPos("c.pgn"); }),
+            "converted: 1 games. (skipped: 0)\nfile: c.pgn \t\tfinished\n");
 }
 
 TEST_F(Converters, ReaderErrorsEndTheConversion) {

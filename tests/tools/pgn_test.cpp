@@ -173,6 +173,16 @@ TEST_F(PgnReading, GamesLongerThanTheRecordKeepTheirFirstPlies) {
   EXPECT_EQ(record_.moves[MaxGamePlies - 1], mv("f3", "g1"));
 }
 
+TEST_F(PgnReading, CommentLinesBetweenGamesArePassedOver) {
+  input_.openText("; written by a tool\n%escaped line\n" + game("1-0", "1.e4 {c} 1-0") +
+                  "; { Game Nr. 1 : a comment over\n; two lines }\n\n" +
+                  "[Event \"t\"]\n; between tags\n[Result \"0-1\"]\n\n1. d4 0-1\n; trailing\n");
+  EXPECT_EQ(next(), WhiteWonCode);
+  EXPECT_EQ(next(), BlackWonCode);
+  EXPECT_EQ(record_.moves[0], mv("d2", "d4"));
+  EXPECT_EQ(next(), 0);
+}
+
 TEST_F(PgnReading, TagSectionEndsAtTheEndOfTheInput) {
   EXPECT_EQ(read(""), 0);
   EXPECT_EQ(read("\n\n  \r\n"), 0);

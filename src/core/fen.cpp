@@ -100,7 +100,8 @@ bool readPlacement(Position& p, const char*& text, int kingCount[2]) {
 // that is not there.
 uint8_t plausibleEnPassant(const Position& p, int file, int rank) {
   const int s = squareOf(file, rank);
-  const int expectedRank = p.side == White ? 6 : 3;
+  constexpr int WhiteToMoveRank = 6, BlackToMoveRank = 3;  // where the last double step passed
+  const int expectedRank = p.side == White ? WhiteToMoveRank : BlackToMoveRank;
   const int pawnSquare = p.side == White ? s + 8 : s - 8;
   const PieceCode pawn = pieceOf(WhitePawn, opposite(static_cast<Side>(p.side)));
   if (rank != expectedRank || p.board[s] != Empty || p.board[pawnSquare] != pawn) return 0;

@@ -12,6 +12,10 @@ constexpr char PromotionLetter[16] = {0, 0, 0, 0, 'q', 'n', 'r', 'b', 'q', 'n', 
 
 constexpr int PromotionTypeOffset = CapturePromoteQueen - PromoteQueen;
 
+// King squares of castling.
+constexpr int E8 = squareOf(4, 8), C8 = squareOf(2, 8), G8 = squareOf(6, 8);
+constexpr int E1 = squareOf(4, 1), C1 = squareOf(2, 1), G1 = squareOf(6, 1);
+
 bool isFile(char c) { return c >= 'a' && c <= 'h'; }
 bool isRank(char c) { return c >= '1' && c <= '8'; }
 
@@ -57,13 +61,13 @@ Move textToMove(const char* text) {
 
   // 2. Castling, recognised by the king's squares while the side holds the right.
   if (root.castling != 0) {
-    if (from == 4 && (root.castling & (BlackKingSide | BlackQueenSide))) {
-      if (to == 2 && (root.castling & BlackQueenSide)) return BlackQueenSideCastle;
-      if (to == 6 && (root.castling & BlackKingSide)) return BlackKingSideCastle;
+    if (from == E8 && (root.castling & (BlackKingSide | BlackQueenSide))) {
+      if (to == C8 && (root.castling & BlackQueenSide)) return BlackQueenSideCastle;
+      if (to == G8 && (root.castling & BlackKingSide)) return BlackKingSideCastle;
     }
-    if (from == 60 && (root.castling & (WhiteKingSide | WhiteQueenSide))) {
-      if (to == 58 && (root.castling & WhiteQueenSide)) return WhiteQueenSideCastle;
-      if (to == 62 && (root.castling & WhiteKingSide)) return WhiteKingSideCastle;
+    if (from == E1 && (root.castling & (WhiteKingSide | WhiteQueenSide))) {
+      if (to == C1 && (root.castling & WhiteQueenSide)) return WhiteQueenSideCastle;
+      if (to == G1 && (root.castling & WhiteKingSide)) return WhiteKingSideCastle;
     }
   }
 

@@ -26,6 +26,9 @@ constexpr ResultForm ResultForms[] = {
     {"*", '*', 0},
 };
 
+// What a FEN tag of a game from the standard start begins with.
+constexpr const char* StartPlacementSideCastling = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq ";
+
 bool startsWith(const char* text, const char* prefix) {
   return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
 }
@@ -124,6 +127,7 @@ bool setResultFromCode(GameRecord& game, uint16_t code) {
 bool readPgnTags(TextInput& in, GameRecord& game) {
   game.resultText[0] = '\0';
   game.resultChar = '?';
+  game.otherStart = false;
   bool resultSeen = false;
 
   skipSpaceAndCommentLines(in);
@@ -147,6 +151,10 @@ bool readPgnTags(TextInput& in, GameRecord& game) {
       std::strcpy(game.resultText, found->text);
       game.resultChar = found->resultChar;
       resultSeen = true;
+    } else if (startsWith(line, "FEN")) {
+      // Games are replayed from the standard start only.
+      const char* value = std::strchr(line, '"');
+      game.otherStart = value == nullptr || !startsWith(value + 1, StartPlacementSideCastling);
     }
     skipSpaceAndCommentLines(in);
     c = in.get();
@@ -177,6 +185,13 @@ uint16_t readPgnGame(TextInput& in, GameRecord& game) {
   // 1. The tag section.
   game.header = 0;
   if (!readPgnTags(in, game)) return 0;
+  if (game.otherStart) {
+    // Its moves belong to another position: replaying them from the start
+    // would fail or, worse, give a different game.
+    game.moveText[0] = '\0';
+    skipToNextGame(in, game);
+    return 0;
+  }
 
   int ply = 1;     // number of the ply being read
   int played = 0;  // moves made on Pos (never more than MaxGamePlies)

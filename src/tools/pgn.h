@@ -26,6 +26,7 @@ struct GameRecord {
   char resultText[8];                 // "1-0", "0-1", "1/2-1/2", "*" or empty
   char resultChar;                    // 'W', 'B', 'D', '*' or '?' (not known yet)
   uint16_t header;                    // ply count | result code
+  bool otherStart;                    // a FEN tag sets up another position than the start
   Move moves[MaxGamePlies];           // moves[0] is the first ply
 
   int plyCount() const { return header & PlyCountMask; }
@@ -48,8 +49,9 @@ bool readPgnTags(TextInput& in, GameRecord& game);
 // Reads the next move token into game.moveText; its move in Pos, or 0.
 Move readMoveToken(TextInput& in, GameRecord& game);
 // Reads and replays one game: its result code when it is finished and has a
-// move, else 0 (no game, no move, "*", unreadable move). Pos is the same on
-// every return and every throw. Throws PgnError.
+// move, else 0 (no game, no move, "*", unreadable move, a game set up from
+// another position than the start). Pos is the same on every return and
+// every throw. Throws PgnError.
 uint16_t readPgnGame(TextInput& in, GameRecord& game);
 // Passes over white space and whole ";" comment and "%" escape lines, as
 // found before, between and after games.

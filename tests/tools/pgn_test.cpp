@@ -183,6 +183,18 @@ TEST_F(PgnReading, CommentLinesBetweenGamesArePassedOver) {
   EXPECT_EQ(next(), 0);
 }
 
+TEST_F(PgnReading, GamesSetUpFromAnotherPositionAreSkippedWhole) {
+  input_.openText(
+      "[Result \"1-0\"]\n[SetUp \"1\"]\n[FEN \"4k3/8/8/8/8/8/8/4K2R w K - 0 1\"]\n\n"
+      "1. O-O {[%csl Gg1]\n[%cal Gf1f8]} Kd7 (1... Ke7\n2. Rh7+) 2. Rf7+ 1-0\n\n" +
+      std::string("[Result \"0-1\"]\n[FEN \"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1\"]\n\n") +
+      "1. e4 e5 0-1\n");
+  EXPECT_EQ(next(), 0);
+  // A FEN tag holding the standard start changes nothing.
+  EXPECT_EQ(next(), BlackWonCode);
+  EXPECT_EQ(record_.plyCount(), 2);
+}
+
 TEST_F(PgnReading, TagSectionEndsAtTheEndOfTheInput) {
   EXPECT_EQ(read(""), 0);
   EXPECT_EQ(read("\n\n  \r\n"), 0);

@@ -1,0 +1,29 @@
+// Shared set-up of the fuzz harnesses: tables, a scratch directory to work
+// in, and the process-wide state restored before every input.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Setup
+// Builds the tables, creates a scratch directory and makes it the current
+// directory (once per process); later calls only restore the pristine state.
+void fuzzInitialize();
+// Restores the Position and the driver settings to their state at start-up.
+void restoreEngineState();
+
+// Scratch files
+// Removes every file of the scratch directory.
+void clearScratchDirectory();
+// Writes `size` bytes to `name` in the scratch directory; aborts on failure
+// (a harness that cannot write its input tests nothing).
+void writeScratchFile(const char* name, const uint8_t* data, size_t size);
+
+// Checks
+// Aborts with the message when `condition` is false: libFuzzer keeps the input.
+void fuzzCheck(bool condition, const char* message);
+
+// Input helpers
+// The bytes as a NUL-terminated text (embedded NULs end it early, as in C).
+std::string asText(const uint8_t* data, size_t size);

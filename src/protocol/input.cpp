@@ -134,7 +134,14 @@ bool readInt(int& value) {
   return true;
 }
 
-bool inputBuffered() { return In.start < In.end; }
+bool inputBuffered() {
+  // The separators left behind the last word are no command: a search that
+  // stopped for them would end at its first poll.
+  for (size_t i = In.start; i < In.end; ++i) {
+    if (!isSeparator(In.data[i])) return true;
+  }
+  return false;
+}
 
 bool inputEnded() { return In.ended && In.start == In.end; }
 

@@ -14,7 +14,8 @@ bool readRestOfLine(char* buffer, size_t capacity);
 // Reads the next word as a decimal integer; on failure returns false and the
 // word stays unread (it is the next command).
 bool readInt(int& value);
-// True when unread bytes are in the buffer.
+// True when the buffer holds the start of an unread word (separators alone
+// are no pending input).
 bool inputBuffered();
 // True once the end of the input was seen.
 bool inputEnded();

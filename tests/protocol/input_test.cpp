@@ -140,8 +140,8 @@ TEST(Input, ReadIntOnAHugeWordDoesNotConsumeIt) {
   EXPECT_EQ(value, 5);
 }
 
-TEST(Input, BufferedBytesAreVisible) {
-  InputFeed feed("go new");
+TEST(Input, BufferedWordsArePendingInputButLineEndsAreNot) {
+  InputFeed feed("go\r\nnew \n\n");
   EXPECT_EQ(word(), "go");
   EXPECT_TRUE(inputBuffered());
   EXPECT_EQ(word(), "new");

@@ -143,7 +143,7 @@ bool inputBuffered() {
   return false;
 }
 
-bool inputEnded() { return In.ended && In.start == In.end; }
+bool inputEnded() { return In.ended && !inputBuffered(); }
 
 void setInputDescriptor(int fd) {
   In.fd = fd;

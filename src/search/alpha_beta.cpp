@@ -52,7 +52,7 @@ bool pollSaysStop() {
 void recordCutoff(PlyState& record, MoveEntry* searched, MoveEntry* cutoffEntry, int depth) {
   const Move m = cutoffEntry->move;
   if (isQuietOrCastling(m)) shiftKillers(record, m);
-  HistoryTable[Pos.side][m & 4095] += static_cast<uint32_t>(depth * depth);
+  HistoryTable[Pos.side][m & MoveOrder::HistoryIndexMask] += static_cast<uint32_t>(depth * depth);
   for (MoveEntry* e = searched; e < cutoffEntry; ++e) {
     if (e->score > -MateBase)
       recordCutoffStatistic(Pos.board[moveFrom(e->move)], moveTo(e->move), false);

@@ -12,6 +12,7 @@ constexpr int16_t Killer1 = -9998;
 constexpr int16_t Killer2 = -9999;
 constexpr int16_t ScoreStageFloor = -10000;   // lower scores wait for the history stage
 constexpr uint32_t HistoryKeyOffset = 33000;  // makes every score + offset positive
+constexpr Move HistoryIndexMask = 4095;       // from and to squares of a move
 }  // namespace MoveOrder
 
 // Marks the hash move and the killers of `record` in its list [start, end).
@@ -77,7 +78,7 @@ class MoveSelector {
     uint32_t* keys = record_.historyKeys;
     for (MoveEntry* e = current; e < end_; ++e) {
       keys[e - start_] =
-          history_[e->move & 4095] +
+          history_[e->move & MoveOrder::HistoryIndexMask] +
           static_cast<uint32_t>(e->score + static_cast<int>(MoveOrder::HistoryKeyOffset));
     }
   }

@@ -7,6 +7,7 @@
 #include "eval/evaluate.h"
 #include "movegen/generators.h"
 #include "movegen/legality.h"
+#include "search/draw.h"
 #include "search/search_state.h"
 #include "search/transposition.h"
 
@@ -16,7 +17,7 @@ constexpr int16_t HashMoveOrder = 30000;
 constexpr int16_t Killer1Bonus = 1500;
 constexpr int16_t Killer2Bonus = 1000;
 
-bool materialIsDrawn() { return Pos.totalMaterial < 4 && Pos.pawnCount[0] + Pos.pawnCount[1] == 0; }
+bool materialIsDrawn() { return Pos.totalMaterial < InsufficientMaterialUnits && Pos.pawnCount[0] + Pos.pawnCount[1] == 0; }
 
 }  // namespace
 

@@ -33,17 +33,13 @@ int promotionOffset(char c) {
   }
 }
 
-Bitboard fileSquares(int file) {
-  Bitboard b = 0;
-  for (int row = 0; row < 8; ++row) b |= bitOf(row * 8 + file);
-  return b;
-}
+// The a-file and the eighth rank; other files and rows are shifts of them.
+constexpr Bitboard FileA = 0x8080808080808080ull;
+constexpr Bitboard Row8 = 0xFF00000000000000ull;
+static_assert((FileA & bitOf(squareOf(0, 1))) != 0 && (Row8 & bitOf(squareOf(7, 8))) != 0);
 
-Bitboard rowSquares(int row) {
-  Bitboard b = 0;
-  for (int file = 0; file < 8; ++file) b |= bitOf(row * 8 + file);
-  return b;
-}
+Bitboard fileSquares(int file) { return FileA >> file; }
+Bitboard rowSquares(int row) { return Row8 >> (8 * row); }
 
 // The square a pawn of the side to move came from when it stepped to `square`
 // (one row towards its own side), or -1 off the board.

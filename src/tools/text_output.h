@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -27,7 +28,7 @@ class TextOutput {
         return;
       }
     }
-    for (size_t k = 0; k < count; ++k) buffer_[used_ + k] = bytes[k];
+    std::memcpy(buffer_.get() + used_, bytes, count);
     used_ += count;
   }
   void write(const char* text);

@@ -92,6 +92,20 @@ TEST_F(AlphaBetaTest, NullMoveTriedOnlyWhenTheTableDoesNotSayTheNodeIsLow) {
   EXPECT_EQ(probe(Pos.key, Pos.side ^ 1), nullptr);
 }
 
+TEST_F(AlphaBetaTest, NullMoveChildNeverReusesAnOldList) {
+  // The record above holds the list of whatever was searched there before;
+  // the null move's child must generate its own. White is far ahead, so at
+  // this window the null move's result decides the node.
+  const char* fen = "4k3/pp6/8/8/8/8/PP6/2NRK3 w - - 0 1";
+  setUp(fen);
+  enterPly(1);
+  const int fresh = alphaBeta(5, 1, 99, 100, true);
+  setUp(fen);
+  enterPly(1);
+  PlyStack[2].listEnd = MoveBuffer + 3;  // ends before the child's list would start
+  EXPECT_EQ(alphaBeta(5, 1, 99, 100, true), fresh);
+}
+
 TEST_F(AlphaBetaTest, DeepPliesNeverRunPastTheStack) {
   // Checks on both sides keep extensions going; started at the last
   // alpha-beta ply with a large depth, null moves and re-searches would

@@ -94,6 +94,28 @@ bool readPlacement(Position& p, const char*& text, int kingCount[2]) {
   return true;
 }
 
+// A castling right is kept only while its king and rook stand on their home
+// squares: castling with a piece that is not there would conjure it up.
+uint16_t usableRights(const Position& p, uint16_t rights) {
+  struct Home {
+    uint16_t right;
+    int kingSquare;
+    PieceCode king;
+    int rookSquare;
+    PieceCode rook;
+  };
+  constexpr Home Homes[] = {
+      {WhiteKingSide, squareOf(4, 1), WhiteKing, squareOf(7, 1), WhiteRook},
+      {WhiteQueenSide, squareOf(4, 1), WhiteKing, squareOf(0, 1), WhiteRook},
+      {BlackKingSide, squareOf(4, 8), BlackKing, squareOf(7, 8), BlackRook},
+      {BlackQueenSide, squareOf(4, 8), BlackKing, squareOf(0, 8), BlackRook},
+  };
+  for (const Home& h : Homes) {
+    if (p.board[h.kingSquare] != h.king || p.board[h.rookSquare] != h.rook) rights &= static_cast<uint16_t>(~h.right);
+  }
+  return rights;
+}
+
 // An en-passant square is kept only where a double step of the side not to move
 // can have passed: the square is empty, on the right rank, with that side's pawn
 // in front of it. Any other square would let an en-passant capture take a pawn
@@ -160,6 +182,7 @@ bool readFen(const char* text) {
     if (right == 0) break;
     p.castling |= right;
   }
+  p.castling = usableRights(p, p.castling);
 
   // 5. En-passant square: a file letter and a rank digit, else none. A '-' stays.
   cursor = skipBlanks(cursor);

@@ -95,7 +95,7 @@ TEST(ReadFen, EnPassantSquareAndRoundTrips) {
       "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq -",
       "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ -",
       "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w Kq f6",
-      "7k/8/8/8/8/8/8/K7 b Qk -",
+      "r3k3/8/8/8/8/8/8/4K2R b Kq -",
   };
   for (const char* fen : fens) {
     setUpPosition(fen);
@@ -115,10 +115,15 @@ TEST(ReadFen, LenientFieldsAfterThePlacement) {
   setUpPosition("r3k2r/8/8/8/8/8/8/R3K2R w KQkq");
   EXPECT_EQ(Pos.castling, 27);
   EXPECT_EQ(Pos.enPassant, 0);
-  setUpPosition("   4k3/8/8/8/8/8/8/4K3 W  Kq");
+  setUpPosition("   r3k3/8/8/8/8/8/8/4K2R W  Kq");
   EXPECT_EQ(Pos.castling, WhiteKingSide | BlackQueenSide);
   // A repeated letter names the same right once.
   setUpPosition("r3k2r/8/8/8/8/8/8/R3K2R w KK -");
+  EXPECT_EQ(Pos.castling, WhiteKingSide);
+  // Rights whose king or rook is not at home cannot be used and are dropped.
+  setUpPosition("r3k1r1/8/8/8/8/8/8/R4K1R w KQkq -");
+  EXPECT_EQ(Pos.castling, BlackQueenSide);
+  setUpPosition("4k3/8/8/8/8/8/8/4K2R w KQ -");
   EXPECT_EQ(Pos.castling, WhiteKingSide);
   // En-passant text that cannot name a passed-over square is no square.
   setUpPosition("4k3/8/8/8/4P3/8/8/4K3 b - e9");

@@ -83,7 +83,8 @@ int main(int argc, char** argv) {
   }
   const double pairs = static_cast<double>(moveCount) * rounds;
   const double texts = static_cast<double>(moveCount) * (rounds / 10 + 1);
-  std::printf("positions: %zu, moves per round: %zu, rounds: %d\n", samples.size(), moveCount, rounds);
+  std::printf("positions: %zu, moves per round: %zu, rounds: %d\n", samples.size(), moveCount,
+              rounds);
   std::printf("make+unmake: %.1f million pairs/s (%.2f ns per pair)\n", pairs / makeSeconds / 1e6,
               makeSeconds * 1e9 / pairs);
   std::printf("textToMove: %.1f million/s\n", texts / textSeconds / 1e6);

@@ -12,5 +12,6 @@ const std::chrono::steady_clock::time_point ClockStart = std::chrono::steady_clo
 
 int32_t clockMs() {
   const auto elapsed = std::chrono::steady_clock::now() - ClockStart;
-  return static_cast<int32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+  return static_cast<int32_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
 }

@@ -111,7 +111,8 @@ uint16_t usableRights(const Position& p, uint16_t rights) {
       {BlackQueenSide, squareOf(4, 8), BlackKing, squareOf(0, 8), BlackRook},
   };
   for (const Home& h : Homes) {
-    if (p.board[h.kingSquare] != h.king || p.board[h.rookSquare] != h.rook) rights &= static_cast<uint16_t>(~h.right);
+    if (p.board[h.kingSquare] != h.king || p.board[h.rookSquare] != h.rook)
+      rights &= static_cast<uint16_t>(~h.right);
   }
   return rights;
 }
@@ -177,8 +178,11 @@ bool readFen(const char* text) {
   cursor = skipBlanks(cursor);
   for (int letters = 0; letters < MaxCastlingLetters && *cursor != '\0'; ++letters) {
     const char c = *cursor++;
-    const uint16_t right = c == 'K' ? WhiteKingSide : c == 'Q' ? WhiteQueenSide
-                         : c == 'k' ? BlackKingSide : c == 'q' ? BlackQueenSide : 0;
+    const uint16_t right = c == 'K'   ? WhiteKingSide
+                           : c == 'Q' ? WhiteQueenSide
+                           : c == 'k' ? BlackKingSide
+                           : c == 'q' ? BlackQueenSide
+                                      : 0;
     if (right == 0) break;
     p.castling |= right;
   }

@@ -26,6 +26,7 @@ constexpr const char* InternalErrorFile = "!error.err";
 constexpr int InternalErrorExitStatus = 3;
 
 // The right a rook corner belongs to (0 for every other square).
+// clang-format off
 constexpr uint16_t CornerRight[64] = {
     BlackQueenSide, 0, 0, 0, 0, 0, 0, BlackKingSide,
     0, 0, 0, 0, 0, 0, 0, 0,
@@ -44,6 +45,7 @@ constexpr PieceCode PromotedWhitePiece[16] = {
     WhiteQueen, WhiteKnight, WhiteRook, WhiteBishop,
     Empty, Empty, Empty, Empty,
 };
+// clang-format on
 
 inline uint32_t lowHalf(uint64_t key) { return static_cast<uint32_t>(key); }
 
@@ -151,13 +153,14 @@ inline PieceCode removeCaptured(int to) {
 }
 
 template <Side S>
-inline void castle(int kingTo, int rookFrom, int rookTo, Bitboard squares, uint16_t used, uint16_t other) {
+inline void castle(int kingTo, int rookFrom, int rookTo, Bitboard squares, uint16_t used,
+                   uint16_t other) {
   using T = SideTraits<S>;
   Pos.castling = static_cast<uint16_t>(Pos.castling & ~used);
   removeRight(other);
   Pos.king[S] = static_cast<uint8_t>(kingTo);
-  Pos.key ^= KeyTable[T::King][T::KingHome] ^ KeyTable[T::King][kingTo] ^ KeyTable[T::Rook][rookFrom] ^
-             KeyTable[T::Rook][rookTo];
+  Pos.key ^= KeyTable[T::King][T::KingHome] ^ KeyTable[T::King][kingTo] ^
+             KeyTable[T::Rook][rookFrom] ^ KeyTable[T::Rook][rookTo];
   Pos.board[kingTo] = T::King;
   Pos.board[rookTo] = T::Rook;
   Pos.board[T::KingHome] = Empty;
@@ -209,7 +212,8 @@ void makeMoveFor(Move m, PlyState& record) {
         --Pos.pawnCount[T::Them];
         Pos.pawnKey ^= lowHalf(KeyTable[c][to]);
       } else {
-        Pos.pieceMaterial[T::Them] = static_cast<uint8_t>(Pos.pieceMaterial[T::Them] - MaterialUnits[c]);
+        Pos.pieceMaterial[T::Them] =
+            static_cast<uint8_t>(Pos.pieceMaterial[T::Them] - MaterialUnits[c]);
       }
       movePiece<S>(from, to, record, entry);
       break;
@@ -247,8 +251,8 @@ void makeMoveFor(Move m, PlyState& record) {
     default: {
       if (type >= BlackCastleKing) {
         if (to == T::KingSideKing) {
-          castle<S>(T::KingSideKing, T::KingSideRookFrom, T::KingSideRookTo, T::KingSideSquares, T::KingSide,
-                    T::QueenSide);
+          castle<S>(T::KingSideKing, T::KingSideRookFrom, T::KingSideRookTo, T::KingSideSquares,
+                    T::KingSide, T::QueenSide);
         } else {
           castle<S>(T::QueenSideKing, T::QueenSideRookFrom, T::QueenSideRookTo, T::QueenSideSquares,
                     T::QueenSide, T::KingSide);
@@ -262,7 +266,8 @@ void makeMoveFor(Move m, PlyState& record) {
       if (type >= CapturePromoteQueen) {
         const PieceCode c = removeCaptured<S>(to);
         record.captured = c;
-        Pos.pieceMaterial[T::Them] = static_cast<uint8_t>(Pos.pieceMaterial[T::Them] - MaterialUnits[c]);
+        Pos.pieceMaterial[T::Them] =
+            static_cast<uint8_t>(Pos.pieceMaterial[T::Them] - MaterialUnits[c]);
         change -= MaterialUnits[c];
       } else {
         toggleRotated(to);
@@ -328,7 +333,8 @@ void unmakeMoveFor(Move m, PlyState& record) {
       if (c == pieceOf(WhitePawn, T::Them)) {
         ++Pos.pawnCount[T::Them];
       } else {
-        Pos.pieceMaterial[T::Them] = static_cast<uint8_t>(Pos.pieceMaterial[T::Them] - record.materialChange);
+        Pos.pieceMaterial[T::Them] =
+            static_cast<uint8_t>(Pos.pieceMaterial[T::Them] - record.materialChange);
       }
       Pos.pieces[c] |= bitOf(to);
       Pos.pieces[T::Other] |= bitOf(to);
@@ -378,7 +384,8 @@ void unmakeMoveFor(Move m, PlyState& record) {
         const PieceCode c = record.captured;
         Pos.pieces[c] |= bitOf(to);
         Pos.pieces[T::Other] |= bitOf(to);
-        Pos.pieceMaterial[T::Them] = static_cast<uint8_t>(Pos.pieceMaterial[T::Them] + MaterialUnits[c]);
+        Pos.pieceMaterial[T::Them] =
+            static_cast<uint8_t>(Pos.pieceMaterial[T::Them] + MaterialUnits[c]);
         Pos.board[to] = c;
       } else {
         Pos.board[to] = Empty;
@@ -395,7 +402,8 @@ void unmakeMoveFor(Move m, PlyState& record) {
 // game can go on; the kept entries cover every walk of the draw detection.
 void compactHistory() {
   HistoryEntry* keepFrom = Pos.historyTop - (HistoryKeepOnCompaction - 1);
-  std::memmove(static_cast<void*>(Pos.history), keepFrom, HistoryKeepOnCompaction * sizeof(HistoryEntry));
+  std::memmove(static_cast<void*>(Pos.history), keepFrom,
+               HistoryKeepOnCompaction * sizeof(HistoryEntry));
   Pos.historyTop = Pos.history + (HistoryKeepOnCompaction - 1);
 }
 
@@ -458,7 +466,8 @@ bool playGameMove(Move m) {
   resetMoveOrderingTables();
 
   // 7. Key line in the log, hexadecimal halves.
-  EngineLog << std::hex << static_cast<uint32_t>(Pos.key >> 32) << ' ' << static_cast<uint32_t>(Pos.key) << '\n'
+  EngineLog << std::hex << static_cast<uint32_t>(Pos.key >> 32) << ' '
+            << static_cast<uint32_t>(Pos.key) << '\n'
             << std::dec;
   EngineLog.flush();
   return true;

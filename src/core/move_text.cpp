@@ -8,7 +8,8 @@ namespace {
 // Text of the castling types, 12..15.
 constexpr const char* CastlingText[4] = {"e8g8", "e1g1", "e8c8", "e1c1"};
 // Promotion letter by move type, 4..11.
-constexpr char PromotionLetter[16] = {0, 0, 0, 0, 'q', 'n', 'r', 'b', 'q', 'n', 'r', 'b', 0, 0, 0, 0};
+constexpr char PromotionLetter[16] = {0,   0,   0,   0,   'q', 'n', 'r', 'b',
+                                      'q', 'n', 'r', 'b', 0,   0,   0,   0};
 
 constexpr int PromotionTypeOffset = CapturePromoteQueen - PromoteQueen;
 
@@ -21,11 +22,16 @@ bool isRank(char c) { return c >= '1' && c <= '8'; }
 
 int promotionTypeOf(char c) {
   switch (c) {
-    case 'q': return PromoteQueen;
-    case 'n': return PromoteKnight;
-    case 'r': return PromoteRook;
-    case 'b': return PromoteBishop;
-    default: return 0;
+    case 'q':
+      return PromoteQueen;
+    case 'n':
+      return PromoteKnight;
+    case 'r':
+      return PromoteRook;
+    case 'b':
+      return PromoteBishop;
+    default:
+      return 0;
   }
 }
 
@@ -76,7 +82,8 @@ Move textToMove(const char* text) {
   if (root.board[from] <= BlackPawn) {
     const char suffix = text[4];
     if (suffix == '\0') {
-      if (root.enPassant != 0 && root.enPassant == to) return makeMoveValue(from, to, EnPassantMove);
+      if (root.enPassant != 0 && root.enPassant == to)
+        return makeMoveValue(from, to, EnPassantMove);
     } else {
       const int promotion = promotionTypeOf(suffix);
       if (promotion == 0) return makeMoveValue(from, to, QuietMove);

@@ -8,10 +8,27 @@
 
 // Constant-initialised so that nothing running before main sees it unset:
 // White to move, first game ply, history top on the first record.
-Position Pos = {.pieces = {}, .all = 0, .fileMajor = 0, .diagA1H8 = 0, .diagA8H1 = 0, .board = {},
-                .king = {}, .key = 0, .pawnKey = 0, .enPassant = 0, .castling = 0, .totalMaterial = 0,
-                .pieceMaterial = {}, .pawnCount = {}, .side = White, .gamePly = 1, .root = {},
-                .bestTestMove = 0, .avoidTestMove = 0, .history = {}, .historyTop = Pos.history};
+Position Pos = {.pieces = {},
+                .all = 0,
+                .fileMajor = 0,
+                .diagA1H8 = 0,
+                .diagA8H1 = 0,
+                .board = {},
+                .king = {},
+                .key = 0,
+                .pawnKey = 0,
+                .enPassant = 0,
+                .castling = 0,
+                .totalMaterial = 0,
+                .pieceMaterial = {},
+                .pawnCount = {},
+                .side = White,
+                .gamePly = 1,
+                .root = {},
+                .bestTestMove = 0,
+                .avoidTestMove = 0,
+                .history = {},
+                .historyTop = Pos.history};
 
 void refreshRootSnapshot() {
   std::memcpy(Pos.root.board, Pos.board, sizeof Pos.board);
@@ -108,7 +125,8 @@ bool positionIsConsistent() {
   }
   for (int side = Black; side <= White; ++side) {
     if (kings[side] != 1 || kingSquare[side] != Pos.king[side]) return false;
-    if (pieceMaterial[side] != Pos.pieceMaterial[side] || pawns[side] != Pos.pawnCount[side]) return false;
+    if (pieceMaterial[side] != Pos.pieceMaterial[side] || pawns[side] != Pos.pawnCount[side])
+      return false;
   }
   if (total != Pos.totalMaterial) return false;
 
@@ -125,7 +143,8 @@ bool positionIsConsistent() {
   if (!rowZeroTermsAreExplained(keyResidual, pawnResidual)) return false;
 
   // 4. The history top describes the current position.
-  if (Pos.historyTop < Pos.history || Pos.historyTop >= Pos.history + GameHistoryCapacity + GameHistorySlack) {
+  if (Pos.historyTop < Pos.history ||
+      Pos.historyTop >= Pos.history + GameHistoryCapacity + GameHistorySlack) {
     return false;
   }
   return Pos.historyTop->key == Pos.key;

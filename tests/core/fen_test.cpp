@@ -144,15 +144,18 @@ TEST(ReadFen, RejectedTextsLeaveThePositionUntouched) {
   expectRejectedUntouched("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR x KQkq -");
   expectRejectedUntouched("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR");   // no side
   expectRejectedUntouched("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR ");  // no side
-  expectRejectedUntouched("rnbqkbnr/pppppppp/8/6/8/8/PPPPPPPP/RNBQKBNR w KQkq -");  // short placement
+  expectRejectedUntouched(
+      "rnbqkbnr/pppppppp/8/6/8/8/PPPPPPPP/RNBQKBNR w KQkq -");  // short placement
   expectRejectedUntouched("rnbqkbnr/pppppppp/8/8/8");
   expectRejectedUntouched("");
   expectRejectedUntouched(nullptr);
-  expectRejectedUntouched("rnkqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");  // two Black kings
+  expectRejectedUntouched(
+      "rnkqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");  // two Black kings
   expectRejectedUntouched("rnbq1bnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");  // no Black king
   expectRejectedUntouched("4k3/8/8/8/8/8/8/8 w - -");
-  expectRejectedUntouched("pnbqkbnr/ppprpppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");  // pawn on rank 8
-  expectRejectedUntouched("4k3/8/8/8/8/8/8/p3K3 b - -");                             // pawn on rank 1
+  expectRejectedUntouched(
+      "pnbqkbnr/ppprpppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");  // pawn on rank 8
+  expectRejectedUntouched("4k3/8/8/8/8/8/8/p3K3 b - -");        // pawn on rank 1
 }
 
 TEST(ReadFen, TestMoveFields) {
@@ -245,19 +248,21 @@ TEST(ReadFen, DestructionSuite) {
     }
     // Rank ends are not checked (the square counter places the pieces), so an
     // overlong rank is not refused; the other culls are.
-    const bool shouldCull = line.find("cull") != std::string::npos && line.find("if engine") == std::string::npos &&
+    const bool shouldCull = line.find("cull") != std::string::npos &&
+                            line.find("if engine") == std::string::npos &&
                             line.find("or override") == std::string::npos &&
                             line.find("square count too high") == std::string::npos;
     if (shouldCull) {
       EXPECT_FALSE(ok);
     }
-    if (line.find("startpos") != std::string::npos || line.find("epd should be OK") != std::string::npos) {
+    if (line.find("startpos") != std::string::npos ||
+        line.find("epd should be OK") != std::string::npos) {
       EXPECT_TRUE(ok);
     }
   }
   EXPECT_EQ(accepted + refused + unreadableMoves, 107);  // the last line is empty
   EXPECT_GT(accepted, 0);
   EXPECT_GT(refused, 0);
-  std::printf("destruction suite: %d accepted, %d refused, %d with an unreadable test move\n", accepted, refused,
-              unreadableMoves);
+  std::printf("destruction suite: %d accepted, %d refused, %d with an unreadable test move\n",
+              accepted, refused, unreadableMoves);
 }

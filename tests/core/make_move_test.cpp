@@ -1,11 +1,12 @@
+#include "core/make_move.h"
+
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 #include "core/key_table.h"
-#include "core/make_move.h"
 #include "core/move_text.h"
 #include "core/position.h"
 #include "core/position_compare.h"
@@ -154,8 +155,9 @@ TEST(MakeMoveKeys, CastlingFoldsOnlyTheOtherRight) {
   PlyState record{};
   savePlyState(record);
   makeMove(WhiteKingSideCastle, record);
-  EXPECT_EQ(Pos.key, before ^ KeyTable[WhiteKing][60] ^ KeyTable[WhiteKing][62] ^ KeyTable[WhiteRook][63] ^
-                         KeyTable[WhiteRook][61] ^ rightKey(WhiteQueenSide));
+  EXPECT_EQ(Pos.key, before ^ KeyTable[WhiteKing][60] ^ KeyTable[WhiteKing][62] ^
+                         KeyTable[WhiteRook][63] ^ KeyTable[WhiteRook][61] ^
+                         rightKey(WhiteQueenSide));
   EXPECT_EQ(Pos.castling & (WhiteKingSide | WhiteQueenSide), 0);
 
   // Without the other right there is nothing to fold in.
@@ -163,8 +165,8 @@ TEST(MakeMoveKeys, CastlingFoldsOnlyTheOtherRight) {
   const uint64_t blackBefore = Pos.key;
   savePlyState(record);
   makeMove(BlackKingSideCastle, record);
-  EXPECT_EQ(Pos.key, blackBefore ^ KeyTable[BlackKing][4] ^ KeyTable[BlackKing][6] ^ KeyTable[BlackRook][7] ^
-                         KeyTable[BlackRook][5]);
+  EXPECT_EQ(Pos.key, blackBefore ^ KeyTable[BlackKing][4] ^ KeyTable[BlackKing][6] ^
+                         KeyTable[BlackRook][7] ^ KeyTable[BlackRook][5]);
 }
 
 TEST(MakeMoveKeys, KingMoveFoldsBothRights) {
@@ -173,8 +175,8 @@ TEST(MakeMoveKeys, KingMoveFoldsBothRights) {
   PlyState record{};
   savePlyState(record);
   makeMove(makeMoveValue(60, 61, QuietMove), record);
-  EXPECT_EQ(Pos.key, before ^ KeyTable[WhiteKing][60] ^ KeyTable[WhiteKing][61] ^ rightKey(WhiteKingSide) ^
-                         rightKey(WhiteQueenSide));
+  EXPECT_EQ(Pos.key, before ^ KeyTable[WhiteKing][60] ^ KeyTable[WhiteKing][61] ^
+                         rightKey(WhiteKingSide) ^ rightKey(WhiteQueenSide));
 }
 
 TEST(MakeMoveKeys, RookCaptureOnCornerFoldsTheRightOnlyWhileHeld) {
@@ -184,8 +186,9 @@ TEST(MakeMoveKeys, RookCaptureOnCornerFoldsTheRightOnlyWhileHeld) {
   savePlyState(record);
   makeMove(makeMoveValue(63, 7, CaptureMove), record);
   EXPECT_EQ(Pos.castling, 0);
-  EXPECT_EQ(Pos.key, before ^ KeyTable[BlackRook][7] ^ KeyTable[WhiteRook][63] ^ KeyTable[WhiteRook][7] ^
-                         rightKey(BlackKingSide) ^ rightKey(WhiteKingSide));
+  EXPECT_EQ(Pos.key, before ^ KeyTable[BlackRook][7] ^ KeyTable[WhiteRook][63] ^
+                         KeyTable[WhiteRook][7] ^ rightKey(BlackKingSide) ^
+                         rightKey(WhiteKingSide));
 
   setUpPosition("4k2r/8/8/8/8/8/8/4K1R1 w - -");
   before = Pos.key;
@@ -199,8 +202,9 @@ TEST(MakeMoveKeys, RookCaptureOnCornerFoldsTheRightOnlyWhileHeld) {
 TEST(MakeMoveCounters, ReversibleCountAndMaterial) {
   setUpPosition(Start);
   PlyState records[8]{};
-  const Move knightDance[] = {makeMoveValue(62, 45, 0), makeMoveValue(6, 21, 0), makeMoveValue(45, 62, 0),
-                              makeMoveValue(21, 6, 0), makeMoveValue(62, 45, 0), makeMoveValue(6, 21, 0)};
+  const Move knightDance[] = {makeMoveValue(62, 45, 0), makeMoveValue(6, 21, 0),
+                              makeMoveValue(45, 62, 0), makeMoveValue(21, 6, 0),
+                              makeMoveValue(62, 45, 0), makeMoveValue(6, 21, 0)};
   for (int i = 0; i < 6; ++i) {
     savePlyState(records[i]);
     makeMove(knightDance[i], records[i]);
@@ -209,7 +213,8 @@ TEST(MakeMoveCounters, ReversibleCountAndMaterial) {
   savePlyState(records[6]);
   makeMove(makeMoveValue(52, 44, QuietMove), records[6]);  // e2e3 resets the count
   EXPECT_EQ(Pos.historyTop->reversible, 0);
-  for (int i = 6; i >= 0; --i) unmakeMove(i == 6 ? makeMoveValue(52, 44, 0) : knightDance[i], records[i]);
+  for (int i = 6; i >= 0; --i)
+    unmakeMove(i == 6 ? makeMoveValue(52, 44, 0) : knightDance[i], records[i]);
   EXPECT_EQ(Pos.historyTop, Pos.history);
 
   // Knight promotion taking a rook: 2 - 5 = -3 in all.

@@ -45,7 +45,8 @@ int walk(const std::string& fen, std::mt19937& random) {
       unmakeMove(m, record);
       const ::testing::AssertionResult same = samePosition(before, Pos);
       if (!same) {
-        ADD_FAILURE() << fen << " ply " << ply << ": move " << m << " not taken back: " << same.message();
+        ADD_FAILURE() << fen << " ply " << ply << ": move " << m
+                      << " not taken back: " << same.message();
         return tried;
       }
     }

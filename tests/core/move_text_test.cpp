@@ -1,8 +1,9 @@
+#include "core/move_text.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "core/move_text.h"
 #include "core/position.h"
 #include "support/test_support.h"
 
@@ -36,7 +37,7 @@ TEST(TextToMove, PlainMovesAndMalformedText) {
   EXPECT_EQ(textToMove("e2e4"), 0x0D24);
   EXPECT_EQ(textToMove("g1f3"), makeMoveValue(62, 45, QuietMove));
   EXPECT_EQ(textToMove("d1d7"), makeMoveValue(59, 11, CaptureMove));  // no legality test
-  EXPECT_EQ(textToMove("e1g1"), WhiteKingSideCastle);  // by the right alone
+  EXPECT_EQ(textToMove("e1g1"), WhiteKingSideCastle);                 // by the right alone
   for (const char* bad : {"i2i4", "e9e8", "e2", "", "e2e", "e0e4", "E2E4", "e2-e4"}) {
     EXPECT_EQ(textToMove(bad), 0) << bad;
   }

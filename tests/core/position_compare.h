@@ -16,15 +16,16 @@ inline ::testing::AssertionResult samePosition(const Position& before, const Pos
   constexpr size_t boardFields = offsetof(Position, history);
   if (std::memcmp(&before, &after, boardFields) != 0) {
     for (size_t i = 0; i < boardFields; ++i) {
-      if (reinterpret_cast<const unsigned char*>(&before)[i] != reinterpret_cast<const unsigned char*>(&after)[i]) {
+      if (reinterpret_cast<const unsigned char*>(&before)[i] !=
+          reinterpret_cast<const unsigned char*>(&after)[i]) {
         return ::testing::AssertionFailure() << "board fields differ at byte offset " << i;
       }
     }
   }
   const ptrdiff_t top = before.historyTop - Pos.history;
   if (after.historyTop - Pos.history != top) {
-    return ::testing::AssertionFailure() << "history top " << (after.historyTop - Pos.history)
-                                         << " instead of " << top;
+    return ::testing::AssertionFailure()
+           << "history top " << (after.historyTop - Pos.history) << " instead of " << top;
   }
   for (ptrdiff_t i = 0; i <= top; ++i) {
     if (before.history[i].key != after.history[i].key ||

@@ -1,3 +1,5 @@
+#include "core/position.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -8,7 +10,6 @@
 #include "core/key_table.h"
 #include "core/make_move.h"
 #include "core/move_text.h"
-#include "core/position.h"
 #include "support/test_support.h"
 
 namespace {
@@ -62,7 +63,8 @@ TEST(PositionIsConsistent, NoticesEveryKindOfDrift) {
   expectNoticed("a8-h1 occupancy", [] { Pos.diagA8H1 ^= Bitboard{1} << 20; });
   expectNoticed("king square", [] { Pos.king[Black] = 5; });
   expectNoticed("key bit", [] { Pos.key ^= Bitboard{1} << 17; });
-  expectNoticed("right still held but keyed", [] { Pos.key ^= KeyTable[0][castlingKeySquare(WhiteKingSide)]; });
+  expectNoticed("right still held but keyed",
+                [] { Pos.key ^= KeyTable[0][castlingKeySquare(WhiteKingSide)]; });
   expectNoticed("pawn key", [] { Pos.pawnKey ^= 4; });
   expectNoticed("total material", [] { ++Pos.totalMaterial; });
   expectNoticed("piece material", [] { --Pos.pieceMaterial[Black]; });

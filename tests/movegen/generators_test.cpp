@@ -196,6 +196,7 @@ TEST(GenerateAll, KingCapturesOfDefendedPiecesAreDropped) {
   EXPECT_TRUE(contains(list, mv("e1", "f2", CaptureMove)));
   EXPECT_TRUE(contains(list, mv("e1", "f1", QuietMove)));
   const auto kxf2 = std::find_if(list.begin(), list.end(), [](const Generated& g) { return g.move == mv("e1", "f2", 1); });
+  ASSERT_NE(kxf2, list.end());
   // Undefended: the exchange evaluator's winning score (victim plus the
   // positional terms of king and victim).
   const int16_t* king = pieceSquareTable(KindKing, Pos.totalMaterial);
@@ -217,8 +218,10 @@ TEST(GenerateAll, PiecesInOrderKnightsQueensRooksBishopsCapturesBeforeQuiet) {
   // The queen takes the pawn first; the bishop's capture is valued by the
   // exchange evaluator because the pawn is cheaper than the bishop's threshold.
   const auto queen = std::find_if(list.begin(), list.end(), [](const Generated& g) { return moveFrom(g.move) == sq("d1"); });
+  ASSERT_NE(queen, list.end());
   EXPECT_EQ(queen->move, mv("d1", "d4", CaptureMove));
   const auto bishop = std::find_if(list.begin(), list.end(), [](const Generated& g) { return moveFrom(g.move) == sq("a1"); });
+  ASSERT_NE(bishop, list.end());
   EXPECT_EQ(bishop->move, mv("a1", "d4", CaptureMove));
 }
 

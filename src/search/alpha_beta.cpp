@@ -178,7 +178,6 @@ int alphaBeta(int depth, int ply, int alpha, int beta, bool nullAllowed) {
     ++NodeCount;
     makeMove(m, record);
     ++MovesMade;
-    prefetchBucket();
     PlyState& child = *++CurrentPly;
     int score;
     if (kingLeftInCheck(m, side)) {

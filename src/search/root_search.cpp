@@ -168,7 +168,6 @@ int rootSearch(int alpha, int beta) {
     ++NodeCount;
     makeMove(m, root);
     ++MovesMade;
-    prefetchBucket();
     PlyState& child = *++CurrentPly;
     int score;
     if (kingLeftInCheck(m, side)) {

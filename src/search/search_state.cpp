@@ -1,9 +1,7 @@
 #include "search/search_state.h"
 
 #include "core/clock.h"
-#include "core/position.h"
 #include "protocol/engine_state.h"
-#include "search/transposition.h"
 
 uint32_t NodeCount = 0;
 uint64_t MovesMade = 0;
@@ -17,9 +15,4 @@ bool timeIsUp() {
   // Widened so that a huge budget (the "test" command's) cannot overflow.
   const int64_t deadline = static_cast<int64_t>(SearchStartClock) + MoveTimeBudget;
   return deadline - clockMs() <= 0;
-}
-
-void prefetchBucket() {
-  constexpr uint32_t bucketMask = (1u << TranspositionBits) - 1;
-  __builtin_prefetch(&TranspositionTable[Pos.side][static_cast<uint32_t>(Pos.key) & bucketMask]);
 }

@@ -20,11 +20,7 @@ constexpr int LastPly = 135;              // the last PlyState record
 constexpr int QuiescenceDepthFloor = -8;
 constexpr int FullWindow = 8100;  // the widest search window
 
-// Table and window helpers
-// Starts loading the table bucket of the current position, so that the probe
-// at the next node finds it in the cache after the legality and draw tests.
-void prefetchBucket();
-
+// Window helper
 // A probed bound may narrow the window, except at the top depth of an
 // aspiration re-search (the window there is the re-search's whole point).
 inline bool windowNarrowingAllowed(int depth) {

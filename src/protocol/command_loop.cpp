@@ -56,8 +56,8 @@ void discardWords(int count) {
   for (int i = 0; i < count; ++i) readWord(scratch, sizeof scratch);
 }
 
-// Commands that need a set-up position report its absence instead of
-// running on an empty board.
+// Commands that generate moves report a missing position instead of running
+// on a board without kings.
 bool requirePosition(const char* command) {
   if (positionIsSetUp()) return true;
   std::printf("Error (no position): %s\n", command);
@@ -130,16 +130,9 @@ void commandConvert() {
   Convert(input, output);
 }
 
-void commandBookShow() {
-  if (requirePosition("bookshow")) std::printf(Book.contains(Pos.side, Pos.key) ? "YES\n" : "NO\n");
-}
-
-void commandDbShow() {
-  if (requirePosition("dbshow")) runDbShow(false);
-}
-void commandDbShowLinear() {
-  if (requirePosition("dbshowlin")) runDbShow(true);
-}
+void commandBookShow() { std::printf(Book.contains(Pos.side, Pos.key) ? "YES\n" : "NO\n"); }
+void commandDbShow() { runDbShow(false); }
+void commandDbShowLinear() { runDbShow(true); }
 void commandBookCreate() { runBookCreate(); }
 
 void commandDbCreate() {

@@ -73,6 +73,10 @@ uint64_t perft(int depth) {
   uint64_t count = 0;
   for (record->cursor = start; record->cursor < record->listEnd; ++record->cursor) {
     const Move m = record->cursor->move;
+    // A set-up position may leave the enemy king en prise (the reader does
+    // not judge legality). Taking it ends the game, not a path: below it the
+    // generators would move a king that is gone and corrupt the board.
+    if (moveTo(m) == Pos.king[side ^ 1]) continue;
     ++MoveCounter;
     makeMove(m, *record);
     ++CurrentPly;

@@ -238,8 +238,8 @@ TEST_F(Driver, FinishedGamesAreAnnounced) {
   engine_->send("setboard 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1\n" + std::string(ClockLine) + "go\n");
   EXPECT_EQ(engine_->waitForLine("1/2-1/2", ReplyTimeoutMs), "1/2-1/2 {Draw by stalemate (1)}");
   // A mate in one for White: the move, then the claim.
-  game_.reset("7k/8/6K1/8/8/8/8/Q7 w - - 0 1");
-  engine_->send("setboard 7k/8/6K1/8/8/8/8/Q7 w - - 0 1\n" + std::string(ClockLine) + "go\n");
+  game_.reset("7k/8/6K1/8/8/8/8/1Q6 w - - 0 1");
+  engine_->send("setboard 7k/8/6K1/8/8/8/8/1Q6 w - - 0 1\n" + std::string(ClockLine) + "go\n");
   std::string mate = engineMove();
   std::string claim;
   ASSERT_TRUE(engine_->readLine(claim, ReplyTimeoutMs));

@@ -44,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             "FEN round trip changed the position");
 
   // A shallow count walks make/unmake over every move, castling and en
-  // passant included, from whatever the text set up.
+  // passant included, from whatever the text set up (the reader does not
+  // judge legality: the enemy king may stand en prise).
   CurrentPly = PlyStack;
   const uint64_t key = Pos.key;
   perft(CheckedPerftDepth);

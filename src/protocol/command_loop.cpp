@@ -7,6 +7,7 @@
 // position: an illegal one is refused with "Illegal move: " and not played.
 #include "protocol/command_loop.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -64,8 +65,14 @@ bool requirePosition(const char* command) {
   return false;
 }
 
-// The leading integer of a word ("0.5" gives 0, like a %d conversion).
-int leadingInt(const char* word) { return static_cast<int>(std::strtol(word, nullptr, 10)); }
+// The leading integer of a word ("0.5" gives 0, like a %d conversion),
+// held within the int range.
+int leadingInt(const char* word) {
+  long value = std::strtol(word, nullptr, 10);
+  if (value > INT_MAX) return INT_MAX;
+  if (value < INT_MIN) return INT_MIN;
+  return static_cast<int>(value);
+}
 
 // Command handlers
 

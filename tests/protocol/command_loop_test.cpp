@@ -216,6 +216,8 @@ TEST(CommandLoop, TimeAndLevelReadTheirArguments) {
   EXPECT_NE(fractional.log.find("::cmd:: level\n::cmd:: new\n"), std::string::npos);
   runLoop("level 40 0:30 2.5\nquit\n");
   EXPECT_EQ(IncrementMs, 2000);
+  runLoop("level 40 0:30 99999999999\nquit\n");
+  EXPECT_GT(IncrementMs, 0);
   // time 0 gives an empty, not a negative, budget.
   runLoop("level 0 1 0\nnew\ntime 0 otim 0\nquit\n");
   EXPECT_EQ(MoveTimeBudget, 0);

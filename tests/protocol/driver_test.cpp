@@ -244,6 +244,17 @@ TEST_F(Driver, FinishedGamesAreAnnounced) {
   std::string claim;
   ASSERT_TRUE(engine_->readLine(claim, ReplyTimeoutMs));
   EXPECT_EQ(claim, "1-0 {Veltor mates 1}") << mate;
+  // The engine's only move repeats the set-up position a third time.
+  game_.reset("1r5k/8/8/8/8/8/K7/8 b - - 0 1");
+  engine_->send("force\nsetboard 1r5k/8/8/8/8/8/K7/8 b - - 0 1\n");
+  for (const char* m : {"h8h7", "a2a1", "h7h8", "a1a2", "h8h7", "a2a1", "h7h8"}) {
+    game_.play(m);
+    engine_->send(std::string(m) + "\n");
+  }
+  engine_->send(std::string(ClockLine) + "go\n");
+  EXPECT_EQ(engineMove(), "a1a2");
+  ASSERT_TRUE(engine_->readLine(claim, ReplyTimeoutMs));
+  EXPECT_EQ(claim, "1/2-1/2 {Draw by 3 fold repetition (22)}");
   engine_->send("quit\n");
   EXPECT_EQ(engine_->waitExit(ReplyTimeoutMs), 0);
   EXPECT_EQ(engine_->transcript().find("move a8a8"), std::string::npos);

@@ -1,10 +1,14 @@
 // An arbitrary byte stream as the command loop's whole input, in-process.
 //
 // The stream is served from an in-memory file, so the search's input poll
-// always sees pending input and every search ends at its first poll. Inputs
+// always sees pending input and every search ends at its first poll. As the
+// poll comes only every few thousand nodes, a timer also stops each search
+// after a few milliseconds, as input arriving from an interface would. Inputs
 // that would run for long by design (a deep "perft") or reach outside the
 // scratch directory (file arguments with a '/') are not run.
+#include <signal.h>
 #include <sys/mman.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -15,6 +19,7 @@
 #include "core/position.h"
 #include "fuzz_support.h"
 #include "protocol/command_loop.h"
+#include "protocol/engine_state.h"
 #include "protocol/game_moves.h"
 #include "protocol/input.h"
 #include "protocol/log.h"
@@ -23,6 +28,26 @@ namespace {
 
 constexpr int LongestCheckedPerft = 3;
 constexpr size_t LoopWordCapacity = 255;  // the loop keeps this much of a word
+constexpr long SearchStopIntervalUs = 5000;
+
+void stopSearch(int) { StopSearch = true; }
+
+// A periodic SIGALRM that stops whatever search runs; 0 switches it off.
+void setSearchStopTimer(long intervalUs) {
+  static bool installed = false;
+  if (!installed) {
+    struct sigaction action = {};
+    action.sa_handler = stopSearch;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGALRM, &action, nullptr);
+    installed = true;
+  }
+  itimerval timer = {};
+  timer.it_interval.tv_usec = intervalUs;
+  timer.it_value.tv_usec = intervalUs;
+  setitimer(ITIMER_REAL, &timer, nullptr);
+}
 
 bool isSeparator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -83,7 +108,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzzCheck(lseek(fd, 0, SEEK_SET) == 0, "input rewind failed");
   setInputDescriptor(fd);
   openEngineLog();
+  setSearchStopTimer(SearchStopIntervalUs);
   commandLoop();
+  setSearchStopTimer(0);
   EngineLog.close();
   close(fd);
   setInputDescriptor(0);

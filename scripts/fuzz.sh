@@ -41,8 +41,7 @@ run_one() {
   local log="$work/$h.log"
   echo "fuzzing $h for ${seconds}s (log: $log)"
   set +e
-  ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}" \
-    "$build/fuzz/${h}_fuzz" -max_total_time="$seconds" -max_len="$max_len" -timeout=25 \
+  "$build/fuzz/${h}_fuzz" -max_total_time="$seconds" -max_len="$max_len" -timeout=25 \
     -rss_limit_mb=4096 -close_fd_mask=1 -print_final_stats=1 \
     -artifact_prefix="$crashes/$h-" "$work/$h" "$root/fuzz/corpus/$h" >"$log" 2>&1
   local status=$?

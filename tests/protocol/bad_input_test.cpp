@@ -1,0 +1,70 @@
+// The real binary on input that a broken interface or script could send:
+// every command cut off where its arguments should follow, and set-up
+// positions that no game reaches.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine_process.h"
+#include "support/test_support.h"
+
+namespace {
+
+constexpr int ExitTimeoutMs = 20000;
+const char* const Handshake = "xboard\nprotover 2\naccepted done\naccepted setboard\n";
+
+struct ScriptRun {
+  std::string out;
+  int status;
+};
+
+ScriptRun runScript(const std::string& directory, const std::string& script) {
+  EngineProcess engine(directory);
+  EXPECT_TRUE(engine.started());
+  engine.send(std::string(Handshake) + script);
+  engine.closeInput();
+  ScriptRun run;
+  run.out = engine.readToEnd(ExitTimeoutMs);
+  run.status = engine.waitExit(ExitTimeoutMs);
+  return run;
+}
+
+TEST(ProtocolBadInput, InputEndingInsideACommandEndsTheProgramCleanly) {
+  // Each script stops where the command's next argument (or the rest of its
+  // word) should come: the engine must finish as on "quit", status 0.
+  const std::vector<std::string> cuts = {
+      "new\nlevel", "new\nlevel 40", "new\nlevel 40 5", "new\ntime", "new\ntime 100 otim",
+      "setboard", "setboard rnbqkbnr/pppp", "new\nperft", "new\nsetboard 4k3/8/8/8/8/8/8/4K3 w",
+      "dbcreate", "dbcreate missing.pos", "pgn2pos", "pgn2game", "pgn2game missing.pgn",
+      "pgnlist2game", "game2pgn missing.game", "game2pos", "benchmark", "benchmark x",
+      "benchmarkspeed", "new\ne2e", "new\ne2e4\ng", "new\nforce\ne2e4 e7e5 g1f3 b8c", "new\ngo"};
+  for (const std::string& cut : cuts) {
+    SCOPED_TRACE(cut);
+    const std::string dir = makeScratchDirectory("bad-input-cut");
+    const ScriptRun run = runScript(dir, cut);
+    EXPECT_EQ(run.status, 0) << run.out;
+  }
+}
+
+TEST(ProtocolBadInput, EnemyKingEnPriseIsCountedWithoutCorruptingTheBoard) {
+  // White to move with the Black king en prise: counting paths from it once
+  // moved a king that had been taken and left the board corrupt, so the
+  // same count a second time differed.
+  const std::string dir = makeScratchDirectory("bad-input-perft");
+  const ScriptRun run = runScript(dir, "setboard 6k1/8/8/8/8/8/Q7/6K1 w - -\nperft 2\nperft 2\nquit\n");
+  EXPECT_EQ(run.status, 0);
+  std::vector<std::string> depthLines;
+  std::istringstream lines(run.out);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("1\t", 0) == 0 || line.rfind("2\t", 0) == 0) depthLines.push_back(line);
+  }
+  ASSERT_EQ(depthLines.size(), 4u) << run.out;
+  // The queen's 20 moves and the king's 5; taking the king is no move.
+  EXPECT_EQ(depthLines[0].substr(depthLines[0].rfind('\t') + 1), "25");
+  EXPECT_EQ(depthLines[1].substr(depthLines[1].rfind('\t') + 1),
+            depthLines[3].substr(depthLines[3].rfind('\t') + 1));
+}
+
+}  // namespace

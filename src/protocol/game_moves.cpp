@@ -29,6 +29,9 @@ int generateCandidates() {
 // Makes the move, asks whether it leaves the own king attacked, takes it back.
 bool survivesMaking(Move m) {
   if (!isRealMove(m)) return false;
+  // A set-up position may leave the enemy king en prise; taking it is never
+  // a move (played, it would leave a board without that king).
+  if (moveTo(m) == Pos.king[Pos.side ^ 1]) return false;
   PlyState* saved = CurrentPly;
   CurrentPly = PlyStack;
   PlyState& record = PlyStack[0];

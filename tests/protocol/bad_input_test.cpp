@@ -67,4 +67,21 @@ TEST(ProtocolBadInput, EnemyKingEnPriseIsCountedWithoutCorruptingTheBoard) {
             depthLines[3].substr(depthLines[3].rfind('\t') + 1));
 }
 
+TEST(ProtocolBadInput, TakingAnEnPriseKingIsNeverAMove) {
+  // Found by fuzzing: after such a set-up "go" played the capture of the
+  // king and left a board without it; the interface may send it too.
+  const std::string dir = makeScratchDirectory("bad-input-king");
+  const ScriptRun run = runScript(dir,
+                                  "new\nforce\nsetboard 6k1/8/8/8/8/8/Q7/6K1 w - -\na2g8\n"
+                                  "level 40 5 0\ngo\nforce\nperft 1\nquit\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.out.find("Illegal move: a2g8\n"), std::string::npos) << run.out;
+  const size_t move = run.out.find("\nmove ");
+  ASSERT_NE(move, std::string::npos) << run.out;
+  EXPECT_NE(run.out.substr(move, 11), "\nmove a2g8\n");
+  // Both kings are still on the board: the count runs.
+  EXPECT_EQ(run.out.find("Error (no position)"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("total nodes: "), std::string::npos) << run.out;
+}
+
 }  // namespace

@@ -165,6 +165,12 @@ int rootSearch(int alpha, int beta) {
   while (MoveEntry* current = selector.next()) {
     const Move m = current->move;
     root.cursor = current;
+    // A set-up position may leave the enemy king en prise. Taking it is no
+    // move: below it the generators would move a king that is gone.
+    if (moveTo(m) == Pos.king[side ^ 1]) {
+      current->score = static_cast<int16_t>(-IllegalScore);
+      continue;
+    }
     ++NodeCount;
     makeMove(m, root);
     ++MovesMade;

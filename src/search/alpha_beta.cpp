@@ -71,11 +71,7 @@ int alphaBeta(int depth, int ply, int alpha, int beta, bool nullAllowed) {
 
   // 1. Table: a deep enough entry ends the node unless its move would walk
   //    into a repetition; otherwise bounds may narrow the window.
-  if (const HashEntry* entry = probe(Pos.key, side)) {
-    record.hashMove = entry->move();
-    record.hashDepth = static_cast<uint8_t>(entry->depth());
-    record.hashScore = entry->score();
-    record.hashBound = static_cast<uint8_t>(entry->bound());
+  if (probeIntoRecord(record)) {
     if (record.hashDepth >= depth) {
       const int score = record.hashScore;
       const int bound = record.hashBound;
@@ -94,9 +90,6 @@ int alphaBeta(int depth, int ply, int alpha, int beta, bool nullAllowed) {
         }
       }
     }
-  } else {
-    record.hashMove = 0;
-    record.hashDepth = 0;
   }
 
   // 2.

@@ -27,11 +27,7 @@ int quiescence(int q, int ply, int alpha, int beta) {
   record.bestMove = NoMoveYet;
 
   // 1. The table: every entry is deep enough for a capture search.
-  if (const HashEntry* entry = probe(Pos.key, side)) {
-    record.hashMove = entry->move();
-    record.hashDepth = static_cast<uint8_t>(entry->depth());
-    record.hashScore = entry->score();
-    record.hashBound = static_cast<uint8_t>(entry->bound());
+  if (probeIntoRecord(record)) {
     const int score = record.hashScore;
     switch (record.hashBound) {
       case ExactBound:
@@ -52,9 +48,6 @@ int quiescence(int q, int ply, int alpha, int beta) {
         if (score < beta && windowNarrowingAllowed(q)) beta = score;
         break;
     }
-  } else {
-    record.hashMove = 0;
-    record.hashDepth = 0;
   }
 
   // 2. Check is looked for only where the side to move has been in check at

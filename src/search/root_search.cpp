@@ -119,11 +119,7 @@ int rootSearch(int alpha, int beta) {
 
   // 1. The table ends the root only with the move already at the front of
   //    the root list, so a first iteration always searches.
-  if (const HashEntry* entry = probe(Pos.key, side)) {
-    root.hashMove = entry->move();
-    root.hashDepth = static_cast<uint8_t>(entry->depth());
-    root.hashScore = entry->score();
-    root.hashBound = static_cast<uint8_t>(entry->bound());
+  if (probeIntoRecord(root)) {
     if (root.hashDepth >= depth) {
       const int score = root.hashScore;
       const int bound = root.hashBound;
@@ -139,9 +135,6 @@ int rootSearch(int alpha, int beta) {
         }
       }
     }
-  } else {
-    root.hashMove = 0;
-    root.hashDepth = 0;
   }
 
   // 2. The root list is generated once per search.

@@ -160,3 +160,17 @@ void clearKillers() {
     record.killer2 = 0;
   }
 }
+
+bool probeIntoRecord(PlyState& record) {
+  const HashEntry* entry = probe(Pos.key, Pos.side);
+  if (entry == nullptr) {
+    record.hashMove = 0;
+    record.hashDepth = 0;
+    return false;
+  }
+  record.hashMove = entry->move();
+  record.hashDepth = static_cast<uint8_t>(entry->depth());
+  record.hashScore = entry->score();
+  record.hashBound = static_cast<uint8_t>(entry->bound());
+  return true;
+}

@@ -33,6 +33,9 @@ HashEntry* probe(uint64_t key, int side);
 // Stores with the replacement rule; age = Pos.gamePly.
 void store(uint64_t key, int side, Move m, int score, int depth, int bound);
 void clearTranspositionTable();
+// Probes for the current position and copies the entry's move, depth, score
+// and bound into the record; on a miss clears its hash move and hash depth.
+bool probeIntoRecord(PlyState& record);
 
 // Quiet-move cutoff counters, [side][from * 64 + to].
 extern uint32_t HistoryTable[2][4096];

@@ -10,6 +10,7 @@
 #include "core/move_text.h"
 #include "core/ply_state.h"
 #include "core/position.h"
+#include "book/book_test_helpers.h"
 #include "db/db_test_helpers.h"
 #include "movegen/generators.h"
 
@@ -28,15 +29,6 @@ uint64_t keyAfter(const char* moveText) {
   return key;
 }
 
-void writeBookOf(const char* baseName, std::vector<uint64_t> keys) {
-  std::sort(keys.begin(), keys.end());
-  auto book = std::make_unique<BookFile>();
-  char message[BookMessageBytes] = {};
-  ASSERT_TRUE(book->create(baseName, message)) << message;
-  for (uint64_t key : keys) ASSERT_TRUE(book->append(key));
-  ASSERT_TRUE(book->finish(message)) << message;
-}
-
 class BookMove : public testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(dir_.entered()); }
@@ -49,7 +41,7 @@ class BookMove : public testing::Test {
     std::vector<uint64_t> keys;
     for (const char* m : moves) keys.push_back(keyAfter(m));
     const char* name = side == Black ? "bookbtm" : "bookwtm";
-    writeBookOf(name, keys);
+    writeBook(name, keys);
     ASSERT_TRUE(Book.books[side].open(name, Book.message)) << Book.message;
   }
   ScopedWorkingDirectory dir_{"book-move"};
@@ -85,7 +77,7 @@ TEST_F(BookMove, NothingWithoutAMatchOrWithAnEmptyOpponentBook) {
   // Keys of this side's own book do not count: the opponent's book decides.
   bookOf(White, {"e2e4"});
   EXPECT_EQ(chooseBookMoveWith(0), 0);
-  writeBookOf("bookbtm", {1, 2, 3});
+  writeBook("bookbtm", {1, 2, 3});
   ASSERT_TRUE(Book.books[Black].open("bookbtm", Book.message));
   EXPECT_EQ(chooseBookMoveWith(0), 0);
   // A data file shorter than one record is an empty book.

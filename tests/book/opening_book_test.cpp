@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "book/opening_book.h"
+#include "book/book_test_helpers.h"
 #include "db/db_test_helpers.h"
 
 namespace {
@@ -19,16 +20,6 @@ uint64_t inBucket(uint64_t bucket, uint64_t low47) { return bucket << BookBucket
 uint32_t indexEntry(const std::string& bytes, int bucket) {
   const auto* p = reinterpret_cast<const uint8_t*>(bytes.data()) + 4 * bucket;
   return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
-// Writes a book with the keys (sorted here) and expects every step to succeed.
-void writeBook(const char* baseName, std::vector<uint64_t> keys) {
-  std::sort(keys.begin(), keys.end());
-  auto book = std::make_unique<BookFile>();
-  char message[BookMessageBytes] = {};
-  ASSERT_TRUE(book->create(baseName, message)) << message;
-  for (uint64_t key : keys) ASSERT_TRUE(book->append(key));
-  ASSERT_TRUE(book->finish(message)) << message;
 }
 
 class BookFiles : public testing::Test {

@@ -100,6 +100,13 @@ void commandLevel() {
 
 void commandForce() { StopEngine(); }
 
+// True when both kings stand on the board next to each other.
+bool kingsTouch() {
+  const int files = std::abs((Pos.king[Black] & 7) - (Pos.king[White] & 7));
+  const int ranks = std::abs((Pos.king[Black] >> 3) - (Pos.king[White] >> 3));
+  return positionIsSetUp() && files <= 1 && ranks <= 1;
+}
+
 void commandSetboard() {
   char line[SetboardLineSize];
   readRestOfLine(line, sizeof line);
@@ -107,7 +114,17 @@ void commandSetboard() {
   // The logged text keeps its line end; the FEN reader gets it without.
   size_t length = std::strlen(line);
   while (length > 0 && (line[length - 1] == '\n' || line[length - 1] == '\r')) line[--length] = '\0';
-  if (!readFen(line)) EngineLog << "-M: tellusererror Illegal position" << std::endl;
+  // Kings on touching squares could take each other: no game reaches that,
+  // and a search from it would move a king already taken. Such a text is
+  // refused like an unreadable one, and the game position stays as it was.
+  static Position previous;  // large: kept off the stack
+  previous = Pos;
+  bool accepted = readFen(line);
+  if (kingsTouch()) {
+    Pos = previous;
+    accepted = false;
+  }
+  if (!accepted) EngineLog << "-M: tellusererror Illegal position" << std::endl;
 }
 
 void commandEasy() { PonderEnabled = false; }

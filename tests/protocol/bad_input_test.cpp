@@ -84,4 +84,22 @@ TEST(ProtocolBadInput, TakingAnEnPriseKingIsNeverAMove) {
   EXPECT_NE(run.out.find("total nodes: "), std::string::npos) << run.out;
 }
 
+TEST(ProtocolBadInput, SetboardWithTouchingKingsIsRefused) {
+  // Found by fuzzing: from such a set-up the search let one king take the
+  // other below the root and left the board corrupt.
+  const std::string dir = makeScratchDirectory("bad-input-touching");
+  const ScriptRun run = runScript(dir, "new\nforce\nsetboard 8/5QK1/5k2/8/8/7P/PNQRB3/8 w - -\n"
+                                       "perft 1\nsetboard 8/5QK1/5k2/8/8/7P/PNQRB3/8 w - - bm Zz9;\n"
+                                       "perft 1\nquit\n");
+  EXPECT_EQ(run.status, 0);
+  // Both times the start position stays: its 20 moves are counted.
+  size_t first = run.out.find("total nodes: 20\n");
+  ASSERT_NE(first, std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("total nodes: 20\n", first + 1), std::string::npos) << run.out;
+  const std::string log = readWholeFile(dir + "/Veltor.log");
+  size_t refused = log.find("-M: tellusererror Illegal position\n");
+  ASSERT_NE(refused, std::string::npos) << log;
+  EXPECT_NE(log.find("-M: tellusererror Illegal position\n", refused + 1), std::string::npos) << log;
+}
+
 }  // namespace

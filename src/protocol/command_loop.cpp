@@ -15,6 +15,7 @@
 
 #include "book/book_creation.h"
 #include "book/opening_book.h"
+#include "core/key_table.h"
 #include "core/make_move.h"
 #include "core/move_text.h"
 #include "core/ply_state.h"
@@ -132,6 +133,17 @@ void commandHard() { PonderEnabled = true; }
 void commandQuit() { EngineState = Quitting; }
 
 void setSideToMove(int side) {
+  // An en-passant square is there for the side that did not just step two
+  // squares. Handing the move to the other side voids it, as the next move
+  // would (key terms included); left standing, a pawn of the side that made
+  // the step could "take" its own pawn.
+  if (side != Pos.side && Pos.enPassant != 0) {
+    Pos.key ^= KeyTable[0][Pos.enPassant];
+    Pos.pawnKey ^= static_cast<uint32_t>(KeyTable[0][Pos.enPassant]);
+    Pos.enPassant = 0;
+    Pos.root.enPassant = 0;
+    Pos.historyTop->key = Pos.key;
+  }
   Pos.side = side;
   Pos.root.side = side;
 }

@@ -102,4 +102,29 @@ TEST(ProtocolBadInput, SetboardWithTouchingKingsIsRefused) {
   EXPECT_NE(log.find("-M: tellusererror Illegal position\n", refused + 1), std::string::npos) << log;
 }
 
+// The node-count lines of a "perft" run ("ply\tduration\tnodes" rows), without
+// the durations.
+std::string nodeCounts(const std::string& out) {
+  std::string counts;
+  std::istringstream lines(out);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("total nodes: ", 0) == 0) counts += line + "\n";
+  }
+  return counts;
+}
+
+TEST(ProtocolBadInput, HandingTheMoveOverVoidsTheEnPassantSquare) {
+  // Found by fuzzing: after e2e4 and "white", White's d2 pawn could take
+  // "en passant" on e3, taking a pawn that was not there.
+  const std::string dir = makeScratchDirectory("bad-input-side");
+  const ScriptRun flipped = runScript(dir, "new\nforce\ne2e4\nwhite\nd2e3\nperft 2\nquit\n");
+  EXPECT_EQ(flipped.status, 0);
+  EXPECT_NE(flipped.out.find("Illegal move: d2e3\n"), std::string::npos) << flipped.out;
+  const ScriptRun set = runScript(
+      makeScratchDirectory("bad-input-side-fen"),
+      "setboard rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR w KQkq -\nperft 2\nquit\n");
+  EXPECT_EQ(nodeCounts(flipped.out), nodeCounts(set.out));
+  EXPECT_NE(nodeCounts(set.out), "");
+}
+
 }  // namespace

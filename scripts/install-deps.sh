@@ -6,7 +6,7 @@ need=(cmake g++ make)
 [ -d /usr/src/googletest ] || need+=(googletest)
 [ -e /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 if [ "${1:-build}" = test ]; then
-  need+=(python3 clang xboard xvfb xauth fairymax pgn-extract)
+  need+=(python3 clang libclang-rt-14-dev xboard xvfb xauth fairymax pgn-extract)
 fi
 missing=()
 for pkg in "${need[@]}"; do

@@ -74,25 +74,18 @@ int alphaBeta(int depth, int ply, int alpha, int beta, bool nullAllowed) {
   if (probeIntoRecord(record)) {
     if (record.hashDepth >= depth) {
       const int score = record.hashScore;
-      const int bound = record.hashBound;
-      const bool ends = bound == ExactBound || (bound == LowerBound && score >= beta) ||
-                        (bound == UpperBound && score <= alpha);
-      if (ends) {
+      if (boundSettlesNode(record.hashBound, score, alpha, beta)) {
         if (repetitionAfter(record.hashMove) == 0) {
           record.bestMove = record.hashMove;
           return score;
         }
-      } else if (score > alpha && score < beta && windowNarrowingAllowed(depth)) {
-        if (bound == LowerBound) {
-          alpha = score;
-        } else if (bound == UpperBound) {
-          beta = score;
-        }
+      } else if (windowNarrowingAllowed(depth)) {
+        narrowWindow(record.hashBound, score, alpha, beta);
       }
     }
   }
 
-  // 2.
+  // 2. Check information; the node starts as an upper bound.
   int bestScore = -IllegalScore;
   int nodeBound = UpperBound;
   int checkExtension = 0;

@@ -122,17 +122,10 @@ int rootSearch(int alpha, int beta) {
   if (probeIntoRecord(root)) {
     if (root.hashDepth >= depth) {
       const int score = root.hashScore;
-      const int bound = root.hashBound;
-      const bool ends = bound == ExactBound || (bound == LowerBound && score >= beta) ||
-                        (bound == UpperBound && score <= alpha);
-      if (ends) {
+      if (boundSettlesNode(root.hashBound, score, alpha, beta)) {
         if (root.hashMove == MoveBuffer[0].move) return score;
-      } else if (AspirationState == 0 && score > alpha && score < beta) {
-        if (bound == LowerBound) {
-          alpha = score;
-        } else if (bound == UpperBound) {
-          beta = score;
-        }
+      } else if (AspirationState == 0) {
+        narrowWindow(root.hashBound, score, alpha, beta);
       }
     }
   }

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "search/transposition.h"
+
 extern uint32_t NodeCount;  // moves made by alpha-beta and the root
 extern uint64_t MovesMade;  // every move made, quiescence included (for benchmarks)
 extern uint32_t NextPollCount;
@@ -25,4 +27,15 @@ constexpr int FullWindow = 8100;  // the widest search window
 // aspiration re-search (the window there is the re-search's whole point).
 inline bool windowNarrowingAllowed(int depth) {
   return AspirationState == 0 || depth != IterationDepth;
+}
+// A deep enough table entry settles the node: exact, or a bound outside the window.
+inline bool boundSettlesNode(int bound, int score, int alpha, int beta) {
+  return bound == ExactBound || (bound == LowerBound && score >= beta) ||
+         (bound == UpperBound && score <= alpha);
+}
+// A lower or upper bound strictly inside the window narrows it.
+inline void narrowWindow(int bound, int score, int& alpha, int& beta) {
+  if (score <= alpha || score >= beta) return;
+  if (bound == LowerBound) alpha = score;
+  if (bound == UpperBound) beta = score;
 }

@@ -29,17 +29,6 @@ constexpr BenchPosition Positions[] = {
     {"middlegame", "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10", 4},
 };
 
-// perft(depth) from the current position, set up as the command sets it up.
-uint64_t countTree(int depth) {
-  CurrentPly = PlyStack;
-  CurrentPly->listEnd = MoveBuffer;
-  ++CurrentPly;
-  CurrentPly->listEnd = nullptr;
-  const uint64_t nodes = perft(depth);
-  CurrentPly = PlyStack;
-  return nodes;
-}
-
 }  // namespace
 
 int main() {
@@ -55,7 +44,7 @@ int main() {
     }
     const auto start = std::chrono::steady_clock::now();
     const std::clock_t cpuStart = std::clock();
-    const uint64_t nodes = countTree(p.depth);
+    const uint64_t nodes = perftFromRoot(p.depth);
     const double cpu = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("%-12s %5d %12" PRIu64 " %8.3f %12.0f %8.3f %12.0f\n", p.name, p.depth, nodes, seconds,

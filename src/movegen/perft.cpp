@@ -95,3 +95,14 @@ uint64_t perft(int depth) {
   }
   return count;
 }
+
+uint64_t perftFromRoot(int depth) {
+  if (depth <= 0) return 0;
+  CurrentPly = PlyStack;
+  CurrentPly->listEnd = MoveBuffer;
+  ++CurrentPly;
+  CurrentPly->listEnd = nullptr;
+  const uint64_t nodes = perft(depth);
+  CurrentPly = PlyStack;
+  return nodes;
+}

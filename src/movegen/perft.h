@@ -10,3 +10,6 @@ extern uint32_t MoveCounter;
 void runPerft(int depth);
 // Legal nodes of depths 1..depth below the position of the current record.
 uint64_t perft(int depth);
+// perft(depth) of the current position, run from the bottom of the ply stack
+// as the command runs it; 0 for a depth of 0 or less.
+uint64_t perftFromRoot(int depth);

@@ -386,11 +386,11 @@ TEST(Generators, ColourFlippedPositionHasMirroredMovesAndCounts) {
     setUpPosition(c.fen.c_str());
     std::set<Move> mirrored;
     for (Move m : legalMovesHere()) mirrored.insert(flipMove(m));
-    const uint64_t nodes = countTree(3);
+    const uint64_t nodes = perftFromRoot(3);
     const std::string other = flipColours(c.fen);
     setUpPosition(other.c_str());
     EXPECT_EQ(legalMovesHere(), mirrored) << c.source << " " << other;
-    EXPECT_EQ(countTree(3), nodes) << c.source << " " << other;
+    EXPECT_EQ(perftFromRoot(3), nodes) << c.source << " " << other;
     ++flipped;
   }
   EXPECT_EQ(flipped, 126);

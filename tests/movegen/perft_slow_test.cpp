@@ -37,8 +37,8 @@ TEST(PerftSlow, ReferenceSuitesToDepthFive) {
       }
       if (depth == 0) continue;
       setUpPosition(c.fen.c_str());
-      const uint64_t upToDepth = countTree(depth);
-      const uint64_t shallower = countTree(depth - 1);
+      const uint64_t upToDepth = perftFromRoot(depth);
+      const uint64_t shallower = perftFromRoot(depth - 1);
       EXPECT_EQ(upToDepth - shallower, expected) << c.source << " " << c.fen << " depth " << depth;
       nodes += upToDepth;
       ++ran;

@@ -47,15 +47,3 @@ inline std::vector<PerftCase> readPerftFile(const std::string& path, const std::
   return cases;
 }
 
-// perft(depth) from the current position, set up exactly as the command does;
-// 0 for depth 0.
-inline uint64_t countTree(int depth) {
-  if (depth <= 0) return 0;
-  CurrentPly = PlyStack;
-  CurrentPly->listEnd = MoveBuffer;
-  ++CurrentPly;
-  CurrentPly->listEnd = nullptr;
-  const uint64_t nodes = perft(depth);
-  CurrentPly = PlyStack;
-  return nodes;
-}

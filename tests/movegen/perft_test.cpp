@@ -65,8 +65,8 @@ TEST(Perft, ReferenceSuiteWithinNodeBudget) {
       if (depth == 0) continue;
       ++eligible;
       setUpPosition(c.fen.c_str());
-      const uint64_t upToDepth = countTree(depth);
-      const uint64_t leaves = upToDepth - countTree(depth - 1);
+      const uint64_t upToDepth = perftFromRoot(depth);
+      const uint64_t leaves = upToDepth - perftFromRoot(depth - 1);
       EXPECT_EQ(leaves, expected) << c.source << " " << c.fen << " depth " << depth;
       // Where every shallower count is listed, the command's cumulative figure
       // must be their sum.

@@ -6,9 +6,11 @@
 #include <cstdlib>
 #include <random>
 
+#include "movegen/move_tables.h"
 #include "core/ply_state.h"
 #include "core/position.h"
-#include "movegen/attacks.h"
+#include "core/attacks.h"
+#include "core/slider_attacks.h"
 #include "movegen/legality.h"
 
 namespace {
@@ -101,7 +103,7 @@ int main(int argc, char** argv) {
     for (const Sample& s : samples) {
       load(s);
       for (int side = 0; side < 2; ++side) {
-        Pos.side = side;
+        Pos.side = static_cast<Side>(side);
         computeCheckInfo(info);
         sink ^= info.checkers;
       }

@@ -15,10 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "movegen/move_tables.h"
 #include "core/clock.h"
 #include "core/position.h"
 #include "eval/evaluate.h"
-#include "movegen/attacks.h"
+#include "core/attacks.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ struct Snapshot {
   uint8_t totalMaterial;
   uint8_t pieceMaterial[2];
   uint8_t pawnCount[2];
-  int32_t side;
+  Side side;
 };
 
 Snapshot take() {

@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "movegen/move_tables.h"
 #include "core/make_move.h"
 #include "core/move_text.h"
 #include "core/position.h"
-#include "movegen/attacks.h"
+#include "core/attacks.h"
 #include "movegen/generators.h"
 
 namespace {

@@ -7,10 +7,11 @@
 #include <cstdio>
 #include <ctime>
 
+#include "movegen/move_tables.h"
 #include "core/make_move.h"
 #include "core/ply_state.h"
 #include "core/position.h"
-#include "movegen/attacks.h"
+#include "core/attacks.h"
 #include "movegen/perft.h"
 
 namespace {

@@ -15,9 +15,10 @@
 #include <cstring>
 #include <string>
 
+#include "movegen/move_tables.h"
 #include "core/clock.h"
-#include "movegen/attacks.h"
-#include "protocol/log.h"
+#include "core/attacks.h"
+#include "core/log.h"
 #include "tools/converters.h"
 
 namespace {

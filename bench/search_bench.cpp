@@ -9,10 +9,11 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "movegen/move_tables.h"
 #include "core/position.h"
-#include "movegen/attacks.h"
-#include "protocol/engine_state.h"
-#include "protocol/input.h"
+#include "core/attacks.h"
+#include "search/search_control.h"
+#include "core/input.h"
 #include "search/root_search.h"
 #include "search/search_state.h"
 
@@ -84,8 +85,8 @@ int main(int argc, char** argv) {
   setInputDescriptor(quietInput[0]);
   initMoveTables();
 
-  // Pondering: the clock never runs out and nothing is printed per iteration.
-  EngineState = Pondering;
+  // Pondering: the clock never runs out; no reporter prints the iterations.
+  PonderingSearch = true;
   uint64_t totalNodes = 0;
   uint64_t totalMoves = 0;
   double totalSeconds = 0;
@@ -97,6 +98,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "position %d rejected: %s\n", index, fen);
       return 1;
     }
+    clearSearchTables();
     MaxSearchDepth = depth;
     StopSearch = false;
     MovesMade = 0;

@@ -20,9 +20,11 @@
 #include "fuzz_support.h"
 #include "protocol/command_loop.h"
 #include "protocol/engine_state.h"
-#include "protocol/game_moves.h"
-#include "protocol/input.h"
-#include "protocol/log.h"
+#include "search/search_control.h"
+#include "search/time_budget.h"
+#include "movegen/legal_moves.h"
+#include "core/input.h"
+#include "core/log.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "core/position.h"
 #include "fuzz_support.h"
 #include "movegen/perft.h"
-#include "protocol/game_moves.h"
+#include "movegen/legal_moves.h"
 
 namespace {
 

@@ -1,3 +1,4 @@
+#include "movegen/move_tables.h"
 #include "fuzz_support.h"
 
 #include <dirent.h>
@@ -8,9 +9,11 @@
 #include <cstring>
 
 #include "core/position.h"
-#include "movegen/attacks.h"
+#include "core/attacks.h"
 #include "protocol/engine_control.h"
 #include "protocol/engine_state.h"
+#include "search/search_control.h"
+#include "search/time_budget.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "core/move_text.h"
 #include "core/position.h"
 #include "fuzz_support.h"
-#include "protocol/game_moves.h"
+#include "movegen/legal_moves.h"
 #include "tools/san.h"
 
 namespace {

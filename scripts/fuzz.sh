@@ -26,7 +26,7 @@ for h in "${harnesses[@]}"; do
 done
 
 CXX="${CXX:-clang++}" cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVELTOR_FUZZ=ON -DVELTOR_TESTS=OFF >/dev/null
+  -DVELTOR_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
 targets=()
 for h in "${harnesses[@]}"; do targets+=("${h}_fuzz"); done
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"

@@ -2,7 +2,7 @@
 #include <csignal>
 
 #include "protocol/command_loop.h"
-#include "protocol/log.h"
+#include "core/log.h"
 
 int main() {
   // GUIs send SIGINT while the engine thinks; its default action would kill us.

@@ -6,7 +6,7 @@
 #include "book/opening_book.h"
 #include "db/position_database.h"
 
-bool takenIntoBook(const PositionRecord& record, int side) {
+bool takenIntoBook(const PositionRecord& record, Side side) {
   // A position without games has no score.
   if (record.whiteWins == 0 && record.blackWins == 0 && record.draws == 0) return false;
   const int ply = plyOf(record);
@@ -18,7 +18,7 @@ bool takenIntoBook(const PositionRecord& record, int side) {
   return score <= WhiteBookMaxScore && (score <= WhiteBookLateMaxScore || ply <= WhiteBookEarlyPly);
 }
 
-bool buildBook(BookFile& book, const char* baseName, PositionDatabase& db, int side, char* message) {
+bool buildBook(BookFile& book, const char* baseName, PositionDatabase& db, Side side, char* message) {
   // 1. Fresh book files.
   if (!book.create(baseName, message)) return false;
   // 2. From the first record, totals at zero.
@@ -46,7 +46,7 @@ bool buildBook(BookFile& book, const char* baseName, PositionDatabase& db, int s
   return true;
 }
 
-bool buildBook(const char* baseName, PositionDatabase& db, int side, char* message) {
+bool buildBook(const char* baseName, PositionDatabase& db, Side side, char* message) {
   auto book = std::make_unique<BookFile>();
   return buildBook(*book, baseName, db, side, message);
 }
@@ -55,7 +55,7 @@ void createBooks(DatabasePair& pair) {
   // Written apart from the book the engine plays with, which stays as opened.
   auto writer = std::make_unique<OpeningBook>();
   static constexpr const char* Names[2] = {"bookbtm", "bookwtm"};
-  for (int side : {Black, White}) {
+  for (Side side : {Black, White}) {
     printf("Generating %s...\n", Names[side]);
     if (!buildBook(writer->books[side], Names[side], pair.databases[side], side, writer->message)) {
       printf("%s\n", writer->message);

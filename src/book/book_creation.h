@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "core/types.h"
+
 class BookFile;
 class DatabasePair;
 class PositionDatabase;
@@ -19,7 +21,7 @@ constexpr int WhiteBookEarlyPly = 11;
 void runBookCreate();
 void createBooks(DatabasePair& pair);
 // Writes the book of `side` from the database into the two book files.
-bool buildBook(const char* baseName, PositionDatabase& db, int side, char* message);
-bool buildBook(BookFile& book, const char* baseName, PositionDatabase& db, int side, char* message);
+bool buildBook(const char* baseName, PositionDatabase& db, Side side, char* message);
+bool buildBook(BookFile& book, const char* baseName, PositionDatabase& db, Side side, char* message);
 // Does the record enter the book of positions with `side` to move?
-bool takenIntoBook(const PositionRecord& record, int side);
+bool takenIntoBook(const PositionRecord& record, Side side);

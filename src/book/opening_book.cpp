@@ -14,7 +14,7 @@
 #include "core/make_move.h"
 #include "core/ply_state.h"
 #include "core/position.h"
-#include "movegen/generators.h"
+#include "movegen/legal_moves.h"
 #include "movegen/legality.h"
 
 OpeningBook Book;
@@ -280,15 +280,14 @@ bool OpeningBook::open() {
 
 Move chooseBookMoveWith(uint32_t r) {
   // 1. Nothing to find when the opponent's book is empty.
-  const int side = Pos.side;
+  const Side side = Pos.side;
   if (Book.books[side ^ 1].recordCount() <= 0) return 0;
 
   // 2. Every pseudo-legal move (evasions when in check).
   CheckInfo info;
   computeCheckInfo(info);
   MoveEntry moves[MaxMovesPerPosition];
-  MoveEntry* end = info.checkers ? MoveGenerators[side].evasions(moves, info)
-                                 : MoveGenerators[side].all(moves);
+  MoveEntry* end = generateMoves(moves, info);
   if (end == moves) return 0;
 
   // 3. Keep the moves whose position is in the book of the side then to move.

@@ -63,7 +63,7 @@ class OpeningBook {
 
   // Opens "bookbtm" then, only if that worked, "bookwtm".
   bool open();
-  bool contains(int side, uint64_t key) { return books[side].contains(key); }
+  bool contains(Side side, uint64_t key) { return books[side].contains(key); }
 };
 
 extern OpeningBook Book;

@@ -4,20 +4,17 @@
 // accepted, so a rejected text never leaves a half-built position behind.
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
 #include "core/key_table.h"
 #include "core/position.h"
-#include "eval/evaluate.h"
-#include "movegen/attacks.h"
-#include "search/transposition.h"
-#include "tools/san.h"
+#include "core/attacks.h"
 
 namespace {
 
 constexpr uint8_t NoKingYet = 100;
-constexpr int MaxTestMoveLength = 9;
 constexpr int MaxCastlingLetters = 4;
 constexpr int BackRanks[2] = {0, 7};  // rows of rank 8 and rank 1
 
@@ -49,7 +46,7 @@ PieceCode codeOfLetter(char c) {
 }
 
 void placePiece(Position& p, PieceCode code, int s) {
-  const int side = ownerOf(code);
+  const Side side = ownerOf(code);
   p.board[s] = code;
   p.key ^= KeyTable[code][s];
   if (code >= WhiteKing) {
@@ -148,9 +145,15 @@ char findTestMove(const char* text, char move[MaxTestMoveLength + 1]) {
   return source[length] == ';' || source[length] == ' ' ? kind : 0;
 }
 
+bool kingsTouch(const Position& p) {
+  const int files = std::abs(fileOf(p.king[Black]) - fileOf(p.king[White]));
+  const int rows = std::abs(rowOf(p.king[Black]) - rowOf(p.king[White]));
+  return files <= 1 && rows <= 1;
+}
+
 }  // namespace
 
-bool readFen(const char* text) {
+bool readFen(const char* text, FenTestMove* testMove, FenCheck check) {
   if (text == nullptr) return false;
   Position& p = Scratch;
   int kingCount[2] = {0, 0};
@@ -196,8 +199,8 @@ bool readFen(const char* text) {
   }
 
   // 6. Optional test move; the move counters before it are passed over.
-  char testMove[MaxTestMoveLength + 1] = {};
-  const char testKind = findTestMove(cursor, testMove);
+  FenTestMove found{};
+  found.kind = findTestMove(cursor, found.text);
 
   // 7. Occupancies.
   p.pieces[OccupancyIndex + Black] = p.pieces[BlackPawn] | p.pieces[BlackKnight] |
@@ -211,6 +214,10 @@ bool readFen(const char* text) {
   p.diagA1H8 = toDiagA1H8(p.all);
   p.diagA8H1 = toDiagA8H1(p.all);
 
+  // Kings on touching squares could take each other: no game reaches that,
+  // and a search from it would move a king already taken.
+  if (check == FenCheck::PlayableSetUp && kingsTouch(p)) return false;
+
   // The text is accepted: it becomes the Position.
   std::memcpy(static_cast<void*>(&Pos), &Scratch, BoardFieldsSize);
   std::memset(Pos.history, 0, sizeof Pos.history);
@@ -223,22 +230,10 @@ bool readFen(const char* text) {
   // 9. Snapshot.
   refreshRootSnapshot();
 
-  // 10. Per-game search state.
-  clearTranspositionTable();
-  resetMoveOrderingTables();
-  clearKillers();
-  clearPawnHashTable();
+  // 10. The test move is reported as text; reading it needs the move rules
+  //     of a higher layer.
   Pos.gamePly = 1;
-
-  // 11. Test move, read on the new position.
-  if (testKind != 0) {
-    const Move m = parseSanMove(testMove);
-    (testKind == 'b' ? Pos.bestTestMove : Pos.avoidTestMove) = m;
-    if (m == 0) {
-      std::printf("Warning cannot recognize move: %s\r\n", testMove);
-      return false;
-    }
-  }
+  if (testMove != nullptr) *testMove = found;
   return true;
 }
 

@@ -13,9 +13,9 @@
 
 #include "core/key_table.h"
 #include "core/position.h"
-#include "movegen/attacks.h"
-#include "protocol/log.h"
-#include "search/transposition.h"
+#include "core/side_traits.h"
+#include "core/attacks.h"
+#include "core/log.h"
 
 PlyState PlyStack[PlyStackSize];
 PlyState* CurrentPly = PlyStack;
@@ -62,30 +62,6 @@ inline void toggleRotated(int s) {
   Pos.diagA1H8 ^= DiagA1H8Bit[s];
   Pos.diagA8H1 ^= DiagA8H1Bit[s];
 }
-
-// Everything that differs between the two colours, fixed at compile time.
-template <Side S>
-struct SideTraits {
-  static constexpr Side Them = opposite(S);
-  static constexpr int Own = OccupancyIndex + S;
-  static constexpr int Other = OccupancyIndex + Them;
-  static constexpr PieceCode Pawn = pieceOf(WhitePawn, S);
-  static constexpr PieceCode Rook = pieceOf(WhiteRook, S);
-  static constexpr PieceCode King = pieceOf(WhiteKing, S);
-  static constexpr int Forward = S == White ? -8 : 8;  // one square towards the far side
-  static constexpr uint16_t KingSide = S == White ? WhiteKingSide : BlackKingSide;
-  static constexpr uint16_t QueenSide = S == White ? WhiteQueenSide : BlackQueenSide;
-  static constexpr int KingHome = S == White ? 60 : 4;  // e1 / e8
-  // Castling squares, relative to the king's home square.
-  static constexpr int KingSideKing = KingHome + 2, KingSideRookFrom = KingHome + 3,
-                       KingSideRookTo = KingHome + 1;
-  static constexpr int QueenSideKing = KingHome - 2, QueenSideRookFrom = KingHome - 4,
-                       QueenSideRookTo = KingHome - 1;
-  static constexpr Bitboard KingSideSquares =
-      bitOf(KingHome) | bitOf(KingSideRookTo) | bitOf(KingSideKing) | bitOf(KingSideRookFrom);
-  static constexpr Bitboard QueenSideSquares =
-      bitOf(QueenSideRookFrom) | bitOf(QueenSideKing) | bitOf(QueenSideRookTo) | bitOf(KingHome);
-};
 
 [[noreturn]] [[gnu::cold]] [[gnu::noinline]] void internalError(const char* label, Move m) {
   // The move cannot be played: record it for the developer and stop, since the
@@ -438,13 +414,13 @@ void unmakeMove(Move m, PlyState& record) {
   }
 }
 
-bool playGameMove(Move m) {
+bool makeGameMove(Move m) {
   // 1. No move.
   if (m == 0) return false;
   if (Pos.historyTop - Pos.history >= GameHistoryCapacity - 1) compactHistory();
 
   // 2. Play it; a game move is never taken back, so nothing is saved first.
-  const int mover = Pos.side;
+  const Side mover = Pos.side;
   makeMove(m, *CurrentPly);
 
   // 3. Game ply.
@@ -458,14 +434,11 @@ bool playGameMove(Move m) {
   }
 
   // 5. The interface's view of the game; its side changes hands.
-  const int rootSide = Pos.root.side;
+  const Side rootSide = Pos.root.side;
   refreshRootSnapshot();
-  Pos.root.side = rootSide ^ 1;
+  Pos.root.side = opposite(rootSide);
 
-  // 6. Move ordering starts afresh for the new position.
-  resetMoveOrderingTables();
-
-  // 7. Key line in the log, hexadecimal halves.
+  // 6. Key line in the log, hexadecimal halves.
   EngineLog << std::hex << static_cast<uint32_t>(Pos.key >> 32) << ' '
             << static_cast<uint32_t>(Pos.key) << '\n'
             << std::dec;

@@ -12,7 +12,8 @@ void savePlyState(PlyState& record);
 void makeMove(Move m, PlyState& record);
 // Takes back a move made with this record (type 3: as for makeMove).
 void unmakeMove(Move m, PlyState& record);
-// Plays a move of the game: history, GamePly, RootSnapshot, move-ordering
-// tables and the key line in the log. False only for the value 0. Compacts
-// the history first when it is full.
-bool playGameMove(Move m);
+// Plays a move of the game on the board: history, GamePly, RootSnapshot and
+// the key line in the log. False only for the value 0. Compacts the history
+// first when it is full. (The game layer's playGameMove also resets the
+// search's move ordering.)
+bool makeGameMove(Move m);

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/types.h"
-#include "movegen/move_list.h"
+#include "core/move_list.h"
 
 // The checkers of the side to move and the rook and bishop rays of its king.
 struct CheckInfo {
@@ -43,7 +43,6 @@ struct PlyState {
 };
 
 // The search stack. Record 0 is current whenever no search runs.
-constexpr int PlyStackSize = 136;
 extern PlyState PlyStack[PlyStackSize];
 extern PlyState* CurrentPly;
 

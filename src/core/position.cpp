@@ -2,9 +2,10 @@
 #include "core/position.h"
 
 #include <cstring>
+#include <initializer_list>
 
 #include "core/key_table.h"
-#include "movegen/attacks.h"
+#include "core/attacks.h"
 
 // Constant-initialised so that nothing running before main sees it unset:
 // White to move, first game ply, history top on the first record.
@@ -25,8 +26,6 @@ Position Pos = {.pieces = {},
                 .side = White,
                 .gamePly = 1,
                 .root = {},
-                .bestTestMove = 0,
-                .avoidTestMove = 0,
                 .history = {},
                 .historyTop = Pos.history};
 
@@ -37,6 +36,18 @@ void refreshRootSnapshot() {
   Pos.root.king[Black] = Pos.king[Black];
   Pos.root.king[White] = Pos.king[White];
   Pos.root.side = Pos.side;
+}
+
+void setSideToMove(Side side) {
+  if (side != Pos.side && Pos.enPassant != 0) {
+    Pos.key ^= KeyTable[0][Pos.enPassant];
+    Pos.pawnKey ^= static_cast<uint32_t>(KeyTable[0][Pos.enPassant]);
+    Pos.enPassant = 0;
+    Pos.root.enPassant = 0;
+    Pos.historyTop->key = Pos.key;
+  }
+  Pos.side = side;
+  Pos.root.side = side;
 }
 
 namespace {
@@ -96,7 +107,7 @@ bool positionIsConsistent() {
     const PieceCode code = Pos.board[s];
     if (code == Empty) continue;
     if (code > BlackKing) return false;
-    const int side = ownerOf(code);
+    const Side side = ownerOf(code);
     pieces[OccupancyIndex + side] |= bitOf(s);
     pieceKey ^= KeyTable[code][s];
     if (code >= WhiteKing) {
@@ -123,7 +134,7 @@ bool positionIsConsistent() {
       Pos.diagA8H1 != toDiagA8H1(all)) {
     return false;
   }
-  for (int side = Black; side <= White; ++side) {
+  for (Side side : {Black, White}) {
     if (kings[side] != 1 || kingSquare[side] != Pos.king[side]) return false;
     if (pieceMaterial[side] != Pos.pieceMaterial[side] || pawns[side] != Pos.pawnCount[side])
       return false;

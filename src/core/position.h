@@ -25,7 +25,7 @@ struct RootSnapshot {
   uint16_t castling;
   uint8_t enPassant;
   uint8_t king[2];
-  int32_t side;
+  Side side;
 };
 
 struct Position {
@@ -43,25 +43,33 @@ struct Position {
   uint8_t totalMaterial;
   uint8_t pieceMaterial[2];
   uint8_t pawnCount[2];
-  int32_t side;         // side to move: 1 White, 0 Black
+  Side side;            // side to move
   uint16_t gamePly;     // 1 after a set-up, +1 per game move
   RootSnapshot root;
-  Move bestTestMove;    // "bm" field of the last FEN text, or 0
-  Move avoidTestMove;   // "am" field of the last FEN text, or 0
   HistoryEntry history[GameHistoryCapacity + GameHistorySlack];
   HistoryEntry* historyTop;  // describes the current position
 };
 
 extern Position Pos;
 
-inline Bitboard occupancyOf(int side) { return Pos.pieces[OccupancyIndex + side]; }
+inline Bitboard occupancyOf(Side side) { return Pos.pieces[OccupancyIndex + side]; }
 
 // FEN
-// Sets up the whole Position from FEN text with an optional "bm"/"am" field.
-// Refuses texts without exactly one king per side or with a pawn on the first
-// or last rank; a refused text leaves the current Position untouched. An
-// unreadable test move is reported and returns false with the position set up.
-bool readFen(const char* text);
+// The "bm" (best move) or "am" (avoid move) field of an EPD line, as text.
+constexpr int MaxTestMoveLength = 9;
+struct FenTestMove {
+  char kind;  // 'b', 'a', or 0 when the text has none
+  char text[MaxTestMoveLength + 1];
+};
+// Which set-ups readFen accepts: any position with one king per side, or only
+// those a game can reach as far as the board shows (kings apart).
+enum class FenCheck { AnySetUp, PlayableSetUp };
+// Sets up the whole Position from FEN text; an optional "bm"/"am" field is
+// copied into `testMove`. Refuses texts without exactly one king per side or
+// with a pawn on the first or last rank; a refused text leaves the current
+// Position untouched. Search tables are not touched.
+bool readFen(const char* text, FenTestMove* testMove = nullptr,
+             FenCheck check = FenCheck::AnySetUp);
 // Writes placement, side, castling and en passant; returns the terminating NUL.
 // The buffer must hold at least 82 characters.
 char* writeFen(char* buffer);
@@ -70,6 +78,11 @@ void printBoard(const PieceCode* board);
 
 // Refreshes the RootSnapshot from the live Position.
 void refreshRootSnapshot();
+
+// Hands the move to `side` (the interface's "white"/"black"). An en-passant
+// square is there for the side that did not just step two squares: handing
+// the move to the other side voids it, key terms included.
+void setSideToMove(Side side);
 
 // Recomputes occupancies, rotated occupancies, keys and material from the
 // board and compares them with the incremental values (for tests). The keys

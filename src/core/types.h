@@ -33,10 +33,10 @@ enum : PieceCode {
 };
 // Entries 11 and 12 of the piece bitboards hold the occupancy of each side.
 constexpr int OccupancyIndex = 11;  // + side
-constexpr PieceCode pieceOf(PieceCode whiteCode, int side) {
+constexpr PieceCode pieceOf(PieceCode whiteCode, Side side) {
   return static_cast<PieceCode>(whiteCode + 1 - side);
 }
-constexpr int ownerOf(PieceCode code) { return code & 1; }
+constexpr Side ownerOf(PieceCode code) { return static_cast<Side>(code & 1); }
 constexpr const char* PieceChars = ".PpNnBbRrQqKk";
 
 // Material units by piece code (pawn 1, minor 3, rook 5, queen 9, king 0).
@@ -93,3 +93,10 @@ constexpr bool isRealMove(Move m) { return m != 0 && moveType(m) != ResultMarker
 // Scores: signed 16-bit centipawns from the side to move's view.
 constexpr int MateBase = 8100;      // mated at ply p scores p - MateBase
 constexpr int IllegalScore = 8190;  // -8190: illegal move / starting best score
+constexpr int MateScoreThreshold = 8050;  // scores beyond +-this are mate scores
+
+// Search limits: the deepest ply a search steps to (deeper, only the
+// quiescence search goes on) and the records of the ply stack, which leave
+// room for the quiescence plies below the last one.
+constexpr int MaxSearchPly = 127;
+constexpr int PlyStackSize = 136;

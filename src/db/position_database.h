@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "core/types.h"
 #include "db/position_record.h"
 
 constexpr int DatabaseMessageBytes = 256;
@@ -59,8 +60,8 @@ class DatabasePair {
   // Opens Black from its path first, then White only if that worked.
   bool open(const char* whitePath, const char* blackPath);
   void close();
-  const PositionRecord* find(int side, uint64_t key) { return databases[side].find(key); }
-  const PositionRecord* findLinear(int side, uint64_t key) {
+  const PositionRecord* find(Side side, uint64_t key) { return databases[side].find(key); }
+  const PositionRecord* findLinear(Side side, uint64_t key) {
     return databases[side].findLinear(key);
   }
 };

@@ -3,8 +3,10 @@
 #include <cstring>
 
 #include "core/position.h"
+#include "core/side_traits.h"
 #include "eval/piece_square.h"
-#include "movegen/attacks.h"
+#include "core/attacks.h"
+#include "core/slider_attacks.h"
 
 uint32_t PawnHashTable[1 << PawnHashBits];
 
@@ -27,7 +29,7 @@ constexpr int PawnScoreBias = IllegalScore;
 // that no static score (even with a pile of promoted queens) reads as a mate
 // or overflows the score field of a hash entry.
 constexpr int EvaluationLimit = 7900;
-static_assert(EvaluationLimit < MateBase - 136, "evaluation must stay below mate scores");
+static_assert(EvaluationLimit < MateBase - PlyStackSize, "evaluation must stay below mate scores");
 
 // Pawn structure.
 constexpr int PawnBaseValue = 100;
@@ -136,11 +138,11 @@ constexpr int tableIndex(int s) {
   return S == White ? s : 63 - s;
 }
 
-inline Bitboard pawnsOf(int side) { return Pos.pieces[pieceOf(WhitePawn, side)]; }
-inline Bitboard piecesOf(PieceCode whiteCode, int side) {
+inline Bitboard pawnsOf(Side side) { return Pos.pieces[pieceOf(WhitePawn, side)]; }
+inline Bitboard piecesOf(PieceCode whiteCode, Side side) {
   return Pos.pieces[pieceOf(whiteCode, side)];
 }
-inline bool hasQueen(int side) { return piecesOf(WhiteQueen, side) != 0; }
+inline bool hasQueen(Side side) { return piecesOf(WhiteQueen, side) != 0; }
 
 // King distance (the larger of the file and row distances) by square pair.
 constexpr auto Distance = [] {
@@ -206,8 +208,8 @@ template <Side S>
 int pawnStructure(const int16_t* table) {
   const Bitboard own = pawnsOf(S);
   const Bitboard enemy = pawnsOf(opposite(S));
-  const Bitboard* forwardAttacks = S == White ? WhitePawnAttacks : BlackPawnAttacks;
-  const Bitboard* backwardAttacks = S == White ? BlackPawnAttacks : WhitePawnAttacks;
+  const Bitboard* forwardAttacks = SideTraits<S>::PawnAttacks;
+  const Bitboard* backwardAttacks = SideTraits<S>::PawnSources;
   int score = 0;
   for (Bitboard b = own; b; b &= b - 1) {
     const int s = firstSquare(b);
@@ -394,9 +396,9 @@ int materialBalance() {
 
 }  // namespace
 
-int kingShelter(int side) { return side == White ? shelterOf<White>() : shelterOf<Black>(); }
+int kingShelter(Side side) { return side == White ? shelterOf<White>() : shelterOf<Black>(); }
 
-int kingExposure(int side) { return side == White ? exposureOf<White>() : exposureOf<Black>(); }
+int kingExposure(Side side) { return side == White ? exposureOf<White>() : exposureOf<Black>(); }
 
 int kingAttackWeight(int attackSum) {
   return AttackWeight[attackSum < AttackWeightCount ? attackSum : AttackWeightCount - 1];

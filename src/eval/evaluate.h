@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "core/types.h"
+
 constexpr int PawnHashBits = 20;
 extern uint32_t PawnHashTable[1 << PawnHashBits];
 
@@ -13,8 +15,8 @@ void clearPawnHashTable();
 
 // King-safety parts of Evaluate, exposed for tests.
 // Shelter bonus of `side`'s castled king from its own view (any phase).
-int kingShelter(int side);
+int kingShelter(Side side);
 // Exposure (0..15) of `side`'s king (any phase).
-int kingExposure(int side);
+int kingExposure(Side side);
 // Weight of an attack sum on a king; sums past the table read its last entry.
 int kingAttackWeight(int attackSum);

@@ -14,8 +14,9 @@
 
 #include "core/position.h"
 #include "eval/piece_square.h"
-#include "movegen/attacks.h"
-#include "movegen/generators.h"
+#include "core/attacks.h"
+#include "core/slider_attacks.h"
+#include "movegen/move_scores.h"
 
 namespace {
 
@@ -49,14 +50,14 @@ inline Bitboard xray(int sq, int to, Bitboard sliders) {
   return (L == Line::Orthogonal ? rookAttacks(sq) : bishopAttacks(sq)) & candidates;
 }
 
-inline PieceCode queenOf(int side) { return pieceOf(WhiteQueen, side); }
+inline PieceCode queenOf(Side side) { return pieceOf(WhiteQueen, side); }
 
 }  // namespace
 
 int16_t exchangeScore(PieceCode mover, int from, int to, Bitboard orthogonalSliders,
                       Bitboard diagonalSliders) {
-  const int us = Pos.side;
-  const int them = us ^ 1;
+  const Side us = Pos.side;
+  const Side them = opposite(us);
   const PieceCode victim = Pos.board[to];
   const Bitboard kings = bitOf(Pos.king[Black]) | bitOf(Pos.king[White]);
 
@@ -115,7 +116,7 @@ int16_t exchangeScore(PieceCode mover, int from, int to, Bitboard orthogonalSlid
     case WhiteKing:
     case BlackKing:
       // A king may only take what the other side does not defend.
-      if (attackers & occupancyOf(ownerOf(mover) ^ 1)) return MoveScore::DroppedKingCapture;
+      if (attackers & occupancyOf(opposite(ownerOf(mover)))) return MoveScore::DroppedKingCapture;
       break;
     default:  // knights uncover nothing the exchange can use
       break;
@@ -135,7 +136,7 @@ int16_t exchangeScore(PieceCode mover, int from, int to, Bitboard orthogonalSlid
   int16_t swap[SwapCapacity];
   swap[0] = gain;
   int n = 1;
-  int s = them;
+  Side s = them;
   PieceCode onSquare = mover;
   for (;;) {
     // 1. What stands on the target is what gets taken.
@@ -209,7 +210,7 @@ int16_t exchangeScore(PieceCode mover, int from, int to, Bitboard orthogonalSlid
 
     // 7. The other side's turn, if it has anything left.
     ++n;
-    s ^= 1;
+    s = opposite(s);
     if (!attackers || !(attackers & occupancyOf(s)) || n >= SwapCapacity) break;
   }
 

@@ -9,8 +9,10 @@
 #include "movegen/generators.h"
 
 #include "core/position.h"
+#include "core/side_traits.h"
 #include "eval/piece_square.h"
-#include "movegen/attacks.h"
+#include "core/attacks.h"
+#include "core/slider_attacks.h"
 #include "movegen/exchange.h"
 
 namespace {
@@ -108,7 +110,7 @@ inline int16_t captureScore(PieceCode mover, int from, int to, const Sliders& sl
 // cut down to enemy-occupied squares, since the e.p. square itself is empty.
 template <Side S, int Delta>
 MoveEntry* pawnCaptures(MoveEntry* end, Bitboard pawnsOffEdge) {
-  constexpr Bitboard PromotionRank = rankBits(S == White ? 8 : 1);
+  constexpr Bitboard PromotionRank = rankBits(SideTraits<S>::LastRank);
   Bitboard targets = shifted<Delta>(pawnsOffEdge);
   if (!targets) return end;
   const int ep = Pos.enPassant;
@@ -160,7 +162,7 @@ MoveEntry* pieceCaptures(MoveEntry* end, PieceCode piece, Bitboard fromSet, Bitb
 // dropped), then quiet moves without any attack test.
 template <Side S>
 MoveEntry* kingMoves(MoveEntry* end, Bitboard reach, Bitboard enemy, const Sliders& sliders) {
-  constexpr PieceCode King = pieceOf(WhiteKing, S);
+  constexpr PieceCode King = SideTraits<S>::King;
   const int from = Pos.king[S];
   for (Bitboard t = reach & enemy; t; t &= t - 1) {
     const int to = firstSquare(t);
@@ -193,23 +195,25 @@ MoveEntry* pieceEvasions(MoveEntry* end, Bitboard pieces, Bitboard emptyBoardRea
 
 template <Side S>
 MoveEntry* generateAll(MoveEntry* end) {
-  constexpr Side Them = opposite(S);
-  constexpr int Up = S == White ? -8 : 8;             // destination - origin of a push
-  constexpr int UpTowardA = S == White ? -9 : 7;      // capture towards the a-file
-  constexpr int UpTowardH = S == White ? -7 : 9;      // capture towards the h-file
-  constexpr Bitboard PromotionRank = rankBits(S == White ? 8 : 1);
-  constexpr Bitboard FirstPushRank = rankBits(S == White ? 3 : 6);  // may step once more
-  constexpr PieceCode Pawn = pieceOf(WhitePawn, S);
-  constexpr PieceCode Knight = pieceOf(WhiteKnight, S);
-  constexpr PieceCode Bishop = pieceOf(WhiteBishop, S);
-  constexpr PieceCode Rook = pieceOf(WhiteRook, S);
-  constexpr PieceCode Queen = pieceOf(WhiteQueen, S);
-  constexpr uint16_t KingSideRight = S == White ? WhiteKingSide : BlackKingSide;
-  constexpr uint16_t QueenSideRight = S == White ? WhiteQueenSide : BlackQueenSide;
-  constexpr Move KingSideCastle = S == White ? WhiteKingSideCastle : BlackKingSideCastle;
-  constexpr Move QueenSideCastle = S == White ? WhiteQueenSideCastle : BlackQueenSideCastle;
-  constexpr Bitboard KingSidePath = S == White ? squareBits(61, 62) : squareBits(5, 6);
-  constexpr Bitboard QueenSidePath = S == White ? squareBits(57, 58, 59) : squareBits(1, 2, 3);
+  using T = SideTraits<S>;
+  constexpr Side Them = T::Them;
+  constexpr int Up = T::Forward;  // destination - origin of a push
+  constexpr int UpTowardA = T::ForwardTowardA;
+  constexpr int UpTowardH = T::ForwardTowardH;
+  constexpr Bitboard PromotionRank = rankBits(SideTraits<S>::LastRank);
+  constexpr Bitboard FirstPushRank = rankBits(T::ThirdRank);  // may step once more
+  constexpr PieceCode Pawn = T::Pawn;
+  constexpr PieceCode Knight = T::Knight;
+  constexpr PieceCode Bishop = T::Bishop;
+  constexpr PieceCode Rook = T::Rook;
+  constexpr PieceCode Queen = T::Queen;
+  constexpr uint16_t KingSideRight = T::KingSide;
+  constexpr uint16_t QueenSideRight = T::QueenSide;
+  constexpr Move KingSideCastle = T::KingSideCastle;
+  constexpr Move QueenSideCastle = T::QueenSideCastle;
+  constexpr Bitboard KingSidePath = squareBits(T::KingSideRookTo, T::KingSideKing);
+  constexpr Bitboard QueenSidePath =
+      squareBits(T::QueenSideRookFrom + 1, T::QueenSideKing, T::QueenSideRookTo);
 
   const Bitboard own = occupancyOf(S);
   const Bitboard enemy = occupancyOf(Them);
@@ -260,16 +264,17 @@ MoveEntry* generateAll(MoveEntry* end) {
 
 template <Side S>
 MoveEntry* generateCaptures(MoveEntry* end) {
-  constexpr Side Them = opposite(S);
-  constexpr int Up = S == White ? -8 : 8;
-  constexpr int UpTowardA = S == White ? -9 : 7;
-  constexpr int UpTowardH = S == White ? -7 : 9;
-  constexpr Bitboard PromotingRank = rankBits(S == White ? 7 : 2);  // pawns one step from promotion
-  constexpr PieceCode Pawn = pieceOf(WhitePawn, S);
-  constexpr PieceCode Knight = pieceOf(WhiteKnight, S);
-  constexpr PieceCode Bishop = pieceOf(WhiteBishop, S);
-  constexpr PieceCode Rook = pieceOf(WhiteRook, S);
-  constexpr PieceCode Queen = pieceOf(WhiteQueen, S);
+  using T = SideTraits<S>;
+  constexpr Side Them = T::Them;
+  constexpr int Up = T::Forward;
+  constexpr int UpTowardA = T::ForwardTowardA;
+  constexpr int UpTowardH = T::ForwardTowardH;
+  constexpr Bitboard PromotingRank = rankBits(T::SeventhRank);  // pawns one step from promotion
+  constexpr PieceCode Pawn = T::Pawn;
+  constexpr PieceCode Knight = T::Knight;
+  constexpr PieceCode Bishop = T::Bishop;
+  constexpr PieceCode Rook = T::Rook;
+  constexpr PieceCode Queen = T::Queen;
 
   const Bitboard enemy = occupancyOf(Them);
   const Bitboard pawns = Pos.pieces[Pawn];
@@ -294,25 +299,26 @@ MoveEntry* generateCaptures(MoveEntry* end) {
 
   // 4. King captures. The enemy king's neighbourhood is not cut out here: a
   //    victim next to it is defended, so the filter drops the capture.
-  return pieceCaptures<KindKing>(end, pieceOf(WhiteKing, S), bitOf(Pos.king[S]), enemy, sliders);
+  return pieceCaptures<KindKing>(end, T::King, bitOf(Pos.king[S]), enemy, sliders);
 }
 
 template <Side S>
 MoveEntry* generateEvasions(MoveEntry* end, const CheckInfo& info) {
-  constexpr Side Them = opposite(S);
-  constexpr int Up = S == White ? -8 : 8;
-  constexpr int FromLeft = S == White ? 7 : -9;   // origin - destination, pawn on the file to the left
-  constexpr int FromRight = S == White ? 9 : -7;  // pawn on the file to the right
-  constexpr int EpLeftAbove = S == White ? 16 : 40;  // e.p. squares beyond the a-file
-  constexpr int EpRightBelow = S == White ? 23 : 47; // e.p. squares before the h-file
-  constexpr Bitboard PromotionRank = rankBits(S == White ? 8 : 1);
-  constexpr Bitboard FirstPushRank = rankBits(S == White ? 3 : 6);
-  constexpr PieceCode Pawn = pieceOf(WhitePawn, S);
-  constexpr PieceCode Knight = pieceOf(WhiteKnight, S);
-  constexpr PieceCode Bishop = pieceOf(WhiteBishop, S);
-  constexpr PieceCode Rook = pieceOf(WhiteRook, S);
-  constexpr PieceCode Queen = pieceOf(WhiteQueen, S);
-  const Bitboard* PawnSources = S == White ? BlackPawnAttacks : WhitePawnAttacks;  // where own pawns hit s from
+  using T = SideTraits<S>;
+  constexpr Side Them = T::Them;
+  constexpr int Up = T::Forward;
+  constexpr int FromLeft = -T::ForwardTowardH;  // origin - destination, pawn on the file to the left
+  constexpr int FromRight = -T::ForwardTowardA;  // pawn on the file to the right
+  constexpr int EpLeftAbove = squareOf(0, T::EnPassantRank);   // e.p. squares beyond the a-file
+  constexpr int EpRightBelow = squareOf(7, T::EnPassantRank);  // e.p. squares before the h-file
+  constexpr Bitboard PromotionRank = rankBits(SideTraits<S>::LastRank);
+  constexpr Bitboard FirstPushRank = rankBits(T::ThirdRank);
+  constexpr PieceCode Pawn = T::Pawn;
+  constexpr PieceCode Knight = T::Knight;
+  constexpr PieceCode Bishop = T::Bishop;
+  constexpr PieceCode Rook = T::Rook;
+  constexpr PieceCode Queen = T::Queen;
+  const Bitboard* PawnSources = T::PawnSources;  // where own pawns hit s from
 
   const Bitboard own = occupancyOf(S);
   const Bitboard enemy = occupancyOf(Them);

@@ -8,7 +8,9 @@
 #include <initializer_list>
 
 #include "core/position.h"
-#include "movegen/attacks.h"
+#include "core/side_traits.h"
+#include "core/attacks.h"
+#include "core/slider_attacks.h"
 
 namespace {
 
@@ -60,7 +62,7 @@ constexpr CastlingPath BlackQueenSidePath{4, 3, bits({1, 2, 3, 9, 10, 11})};
 template <Side S>
 bool castlingPathAttackedFor(Move m) {
   constexpr Side E = opposite(S);
-  const bool kingSide = moveType(m) == (S == White ? WhiteCastleKing : BlackCastleKing);
+  const bool kingSide = moveType(m) == SideTraits<S>::CastleKingType;
   const CastlingPath& path = S == White ? (kingSide ? WhiteKingSidePath : WhiteQueenSidePath)
                                         : (kingSide ? BlackKingSidePath : BlackQueenSidePath);
   if (attackedBy<E>(path.start) || attackedBy<E>(path.crossed)) return true;
@@ -106,7 +108,7 @@ void computeCheckInfoFor(CheckInfo& info) {
   // 5. Knights.
   info.checkers |= KnightAttacks[king] & piecesOf<E>(WhiteKnight);
   // 6. Pawns: a White king is hit from the squares a White pawn would attack.
-  const Bitboard pawnSources = S == White ? WhitePawnAttacks[king] : BlackPawnAttacks[king];
+  const Bitboard pawnSources = SideTraits<S>::PawnAttacks[king];
   info.checkers |= pawnSources & piecesOf<E>(WhitePawn);
 }
 
@@ -115,11 +117,12 @@ constexpr int rankOfSquare(int s) { return 8 - rowOf(s); }
 template <Side S>
 bool pawnMoveValid(int from, int to, int type) {
   constexpr Side E = opposite(S);
-  constexpr int forward = S == White ? -8 : 8;  // one step towards the far rank
-  constexpr int lastRank = S == White ? 8 : 1;
-  constexpr int doubleStepRank = S == White ? 4 : 5;
-  constexpr int enPassantRank = S == White ? 6 : 3;
-  const Bitboard* attacks = S == White ? WhitePawnAttacks : BlackPawnAttacks;
+  using T = SideTraits<S>;
+  constexpr int forward = T::Forward;
+  constexpr int lastRank = T::LastRank;
+  constexpr int doubleStepRank = T::DoubleStepRank;
+  constexpr int enPassantRank = T::EnPassantRank;
+  const Bitboard* attacks = T::PawnAttacks;
   const PieceCode target = Pos.board[to];
   const bool enemyOnTarget = target != Empty && ownerOf(target) == E;
   const bool promotes = rankOfSquare(to) == lastRank;
@@ -170,7 +173,7 @@ void computeCheckInfo(CheckInfo& info) {
     computeCheckInfoFor<Black>(info);
 }
 
-bool kingLeftInCheck(Move m, int side) {
+bool kingLeftInCheck(Move m, Side side) {
   return side == White ? kingLeftInCheckFor<White>(m) : kingLeftInCheckFor<Black>(m);
 }
 

@@ -9,7 +9,7 @@
 void computeCheckInfo(CheckInfo& info);
 // After a move by `side`: is its king attacked, or (castling) did it start on
 // or cross an attacked square?
-bool kingLeftInCheck(Move m, int side);
+bool kingLeftInCheck(Move m, Side side);
 bool castlingPathAttacked(Move m);
 // Is the move pseudo-legal for the side to move? Castling moves never are;
 // pawn moves must match the pawn's own geometry and promote on the last rank.

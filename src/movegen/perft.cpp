@@ -12,7 +12,7 @@
 #include "core/clock.h"
 #include "core/make_move.h"
 #include "core/position.h"
-#include "movegen/generators.h"
+#include "movegen/legal_moves.h"
 #include "movegen/legality.h"
 
 uint32_t MoveCounter = 0;
@@ -20,7 +20,7 @@ uint32_t MoveCounter = 0;
 namespace {
 
 // Deeper requests are cut here; with the root record the stack still has room.
-constexpr int MaxPerftDepth = 127;
+constexpr int MaxPerftDepth = MaxSearchPly;
 constexpr double MillisecondsPerSecond = 1000.0;
 
 }  // namespace
@@ -58,13 +58,12 @@ void runPerft(int depth) {
 
 uint64_t perft(int depth) {
   PlyState* const record = CurrentPly;
-  const int side = Pos.side;
+  const Side side = Pos.side;
 
   // 1-2. Generate into the list that begins where the previous ply's ends.
   computeCheckInfo(record->check);
   MoveEntry* const start = listStartOf(record);
-  const GeneratorSet& generators = MoveGenerators[side];
-  record->listEnd = record->check.checkers ? generators.evasions(start, record->check) : generators.all(start);
+  record->listEnd = generateMoves(start, record->check);
 
   // 3. What every unmake of this node restores.
   savePlyState(*record);

@@ -15,19 +15,22 @@
 
 #include "book/book_creation.h"
 #include "book/opening_book.h"
-#include "core/key_table.h"
 #include "core/make_move.h"
 #include "core/move_text.h"
 #include "core/ply_state.h"
 #include "core/position.h"
 #include "db/db_commands.h"
-#include "movegen/attacks.h"
+#include "game/game.h"
+#include "movegen/legal_moves.h"
+#include "movegen/move_tables.h"
 #include "movegen/perft.h"
 #include "protocol/engine_control.h"
 #include "protocol/engine_state.h"
-#include "protocol/game_moves.h"
-#include "protocol/input.h"
-#include "protocol/log.h"
+#include "protocol/thinking_output.h"
+#include "core/input.h"
+#include "core/log.h"
+#include "search/search_state.h"
+#include "search/time_budget.h"
 #include "search/transposition.h"
 #include "tools/converters.h"
 
@@ -82,7 +85,7 @@ void commandGo() {
 }
 
 void commandNew() {
-  readFen(StartPositionFen);
+  setUpGame(StartPositionFen);
   EngineState = Waiting;
 }
 
@@ -101,13 +104,6 @@ void commandLevel() {
 
 void commandForce() { StopEngine(); }
 
-// True when both kings stand on the board next to each other.
-bool kingsTouch() {
-  const int files = std::abs((Pos.king[Black] & 7) - (Pos.king[White] & 7));
-  const int ranks = std::abs((Pos.king[Black] >> 3) - (Pos.king[White] >> 3));
-  return positionIsSetUp() && files <= 1 && ranks <= 1;
-}
-
 void commandSetboard() {
   char line[SetboardLineSize];
   readRestOfLine(line, sizeof line);
@@ -115,45 +111,24 @@ void commandSetboard() {
   // The logged text keeps its line end; the FEN reader gets it without.
   size_t length = std::strlen(line);
   while (length > 0 && (line[length - 1] == '\n' || line[length - 1] == '\r')) line[--length] = '\0';
-  // Kings on touching squares could take each other: no game reaches that,
-  // and a search from it would move a king already taken. Such a text is
-  // refused like an unreadable one, and the game position stays as it was.
-  static Position previous;  // large: kept off the stack
-  previous = Pos;
-  bool accepted = readFen(line);
-  if (kingsTouch()) {
-    Pos = previous;
-    accepted = false;
-  }
-  if (!accepted) EngineLog << "-M: tellusererror Illegal position" << std::endl;
+  // A refused text (kings on touching squares included) leaves the game as it was.
+  if (!setUpGame(line)) EngineLog << "-M: tellusererror Illegal position" << std::endl;
 }
 
 void commandEasy() { PonderEnabled = false; }
 void commandHard() { PonderEnabled = true; }
 void commandQuit() { EngineState = Quitting; }
 
-void setSideToMove(int side) {
-  // An en-passant square is there for the side that did not just step two
-  // squares. Handing the move to the other side voids it, as the next move
-  // would (key terms included); left standing, a pawn of the side that made
-  // the step could "take" its own pawn.
-  if (side != Pos.side && Pos.enPassant != 0) {
-    Pos.key ^= KeyTable[0][Pos.enPassant];
-    Pos.pawnKey ^= static_cast<uint32_t>(KeyTable[0][Pos.enPassant]);
-    Pos.enPassant = 0;
-    Pos.root.enPassant = 0;
-    Pos.historyTop->key = Pos.key;
-  }
-  Pos.side = side;
-  Pos.root.side = side;
-}
 void commandWhite() { setSideToMove(White); }
 void commandBlack() { setSideToMove(Black); }
 
+// The converters replay games on the process-wide Position from the start
+// position: the game is then a new one.
 void commandPgnToPos() {
   char pgn[WordBufferSize];
   readWord(pgn, sizeof pgn);
   pgnToPos(pgn);
+  clearSearchTables();
 }
 
 // The four converters with an input and an output file.
@@ -164,6 +139,7 @@ void commandConvert() {
   readWord(input, sizeof input);
   readWord(output, sizeof output);
   Convert(input, output);
+  clearSearchTables();
 }
 
 void commandBookShow() { std::printf(Book.contains(Pos.side, Pos.key) ? "YES\n" : "NO\n"); }
@@ -202,7 +178,7 @@ void commandPerft() {
 void commandTest() {
   MovesPerControl = TestMovesPerControl;
   IncrementMs = 0;
-  readFen(TestPositionFen);
+  setUpGame(TestPositionFen);
   EngineState = Waiting;
   PonderEnabled = false;
   printBoard(Pos.board);
@@ -345,6 +321,7 @@ bool handshake() {
   // 5. Tables and books.
   EngineState = Waiting;
   CurrentPly = PlyStack;
+  setSearchReporter(&ThinkingOutput);
   initMoveTables();
   clearTranspositionTable();
   bool bookOpened = Book.open();

@@ -15,11 +15,13 @@
 #include "core/make_move.h"
 #include "core/move_text.h"
 #include "core/position.h"
+#include "game/game.h"
 #include "protocol/engine_state.h"
-#include "protocol/game_moves.h"
-#include "protocol/log.h"
+#include "movegen/legal_moves.h"
+#include "core/log.h"
 #include "search/alpha_beta.h"
 #include "search/root_search.h"
+#include "search/search_control.h"
 #include "search/transposition.h"
 
 Move PonderMove = 0;
@@ -29,10 +31,8 @@ namespace {
 
 // The book is asked while the game is younger than this many plies.
 constexpr int BookPlyLimit = 64;
-constexpr int MaxDepth = 127;
-// Scores of a move that mates at once, and of one with a mate close behind.
+// Score of a move that mates at once.
 constexpr int MateInOneScore = MateBase - 1;
-constexpr int NearMateScore = 8050;
 constexpr size_t MoveTextSize = 8;
 
 // Result line for a result code of the search, about the position before the
@@ -97,7 +97,7 @@ void ponder(bool afterSearch) {
   EngineState = Pondering;
   replacePonderMove(p);
   // 3. Search until input arrives (no time limit while pondering).
-  StartEngine(false, MaxDepth);
+  StartEngine(false, MaxIterationDepth);
   // 4. Report.
   char text[MoveTextSize];
   moveToText(text, p);
@@ -117,7 +117,8 @@ void StopEngine() {
 
 void StartEngine(bool goodPonder, int depth) {
   EngineLog << "-M: entered StartEngine, goodPonder: " << (goodPonder ? 1 : 0) << std::endl;
-  MaxSearchDepth = depth < MaxDepth ? depth : MaxDepth;
+  MaxSearchDepth = depth < MaxIterationDepth ? depth : MaxIterationDepth;
+  PonderingSearch = EngineState == Pondering;
   StopSearch = false;
   if (!goodPonder) SearchStartClock = clockMs();
   EngineLog << "*** xxx czas uzyty: " << static_cast<int32_t>(clockMs() - SearchStartClock) << std::endl;
@@ -156,7 +157,7 @@ void decideMove() {
 
   // 3. Search.
   EngineState = Thinking;
-  StartEngine(ponderHit, MaxDepth);
+  StartEngine(ponderHit, MaxIterationDepth);
 
   // 4. Result code or move.
   const char* result = searchResultLine(SearchBestMove);
@@ -180,7 +181,7 @@ void decideMove() {
       EngineLog << "move " << text << "\tscore: " << SearchBestScore << std::endl;
       if (trustScore && SearchBestScore == MateInOneScore) {
         if (sideToMoveIsMated()) result = matesLine(false);
-      } else if (trustScore && SearchBestScore > NearMateScore) {
+      } else if (trustScore && SearchBestScore > MateScoreThreshold) {
         HashEntry* entry = probe(Pos.key, Pos.side);
         if (entry != nullptr && entry->move() == Checkmated && sideToMoveIsMated()) {
           result = matesLine(true);
@@ -208,10 +209,7 @@ void decideMove() {
 Move liftPonderMove() {
   Move p = PonderMove;
   if (p == 0) return 0;
-  PlyState* saved = CurrentPly;
-  CurrentPly = &PonderPlyState;
   unmakeMove(p, PonderPlyState);
-  CurrentPly = saved;
   PonderMove = 0;
   return p;
 }
@@ -220,10 +218,7 @@ void replacePonderMove(Move p) {
   if (p == 0) return;
   savePlyState(PonderPlyState);
   PonderMove = p;
-  PlyState* saved = CurrentPly;
-  CurrentPly = &PonderPlyState;
   makeMove(p, PonderPlyState);
-  CurrentPly = saved;
 }
 
 void takeBackPonderMove() {

@@ -3,10 +3,12 @@
 #include "core/make_move.h"
 #include "core/position.h"
 #include "movegen/generators.h"
+#include "movegen/legal_moves.h"
 #include "movegen/legality.h"
-#include "protocol/engine_state.h"
-#include "search/input_poll.h"
+#include "search/search_control.h"
+#include "core/input_poll.h"
 #include "search/move_order.h"
+#include "search/ordering_tables.h"
 #include "search/quiescence.h"
 #include "search/search_state.h"
 #include "search/transposition.h"
@@ -48,25 +50,13 @@ bool pollSaysStop() {
 
 }  // namespace
 
-// Only moves that were neither illegal nor mated at once count as tried.
-void recordCutoff(PlyState& record, MoveEntry* searched, MoveEntry* cutoffEntry, int depth) {
-  const Move m = cutoffEntry->move;
-  if (isQuietOrCastling(m)) shiftKillers(record, m);
-  HistoryTable[Pos.side][m & MoveOrder::HistoryIndexMask] += static_cast<uint32_t>(depth * depth);
-  for (MoveEntry* e = searched; e < cutoffEntry; ++e) {
-    if (e->score > -MateBase)
-      recordCutoffStatistic(Pos.board[moveFrom(e->move)], moveTo(e->move), false);
-  }
-  recordCutoffStatistic(Pos.board[moveFrom(m)], moveTo(m), true);
-}
-
 int alphaBeta(int depth, int ply, int alpha, int beta, bool nullAllowed) {
   // The ply stack ends a few records above the last alpha-beta ply; beyond
   // it (null moves and re-searches can step past) only captures are searched.
   if (ply > LastAlphaBetaPly) return quiescence(0, ply, alpha, beta);
 
   PlyState& record = *CurrentPly;
-  const int side = Pos.side;
+  const Side side = Pos.side;
   record.bestMove = NoMoveYet;
 
   // 1. Table: a deep enough entry ends the node unless its move would walk
@@ -144,8 +134,7 @@ int alphaBeta(int depth, int ply, int alpha, int beta, bool nullAllowed) {
 
   // 6.
   if (record.listEnd == nullptr) {
-    record.listEnd = inCheck ? MoveGenerators[side].evasions(start, record.check)
-                             : MoveGenerators[side].all(start);
+    record.listEnd = generateMoves(start, record.check);
   }
   savePlyState(record);
   MoveEntry* const end = record.listEnd;

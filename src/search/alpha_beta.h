@@ -3,7 +3,7 @@
 #include "core/ply_state.h"
 #include "core/types.h"
 #include "search/draw.h"
-#include "search/null_move.h"
+#include "core/null_move.h"
 
 // Principal-variation alpha-beta below the root.
 int alphaBeta(int depth, int ply, int alpha, int beta, bool nullAllowed);

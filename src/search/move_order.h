@@ -33,10 +33,6 @@ inline bool isQuietOrCastling(Move m) {
   return type == QuietMove || type >= BlackCastleKing;
 }
 
-// Beta-cutoff bookkeeping of `cutoffEntry`: killers, history and the cutoff
-// statistics of it and of the moves searched before it in [searched, cutoffEntry).
-void recordCutoff(PlyState& record, MoveEntry* searched, MoveEntry* cutoffEntry, int depth);
-
 // Two-stage selection over one node's list: the best remaining score first
 // while scores stay at or above the floor, then the greatest history key.
 class MoveSelector {

@@ -8,6 +8,7 @@
 #include "movegen/generators.h"
 #include "movegen/legality.h"
 #include "search/draw.h"
+#include "search/ordering_tables.h"
 #include "search/search_state.h"
 #include "search/transposition.h"
 
@@ -23,7 +24,7 @@ bool materialIsDrawn() { return Pos.totalMaterial < InsufficientMaterialUnits &&
 
 int quiescence(int q, int ply, int alpha, int beta) {
   PlyState& record = *CurrentPly;
-  const int side = Pos.side;
+  const Side side = Pos.side;
   record.bestMove = NoMoveYet;
 
   // 1. The table: every entry is deep enough for a capture search.

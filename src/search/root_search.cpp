@@ -9,94 +9,50 @@
 #include "core/make_move.h"
 #include "core/move_text.h"
 #include "core/position.h"
-#include "movegen/generators.h"
+#include "core/clock.h"
+#include "core/log.h"
+#include "movegen/legal_moves.h"
 #include "movegen/legality.h"
-#include "protocol/engine_state.h"
-#include "protocol/log.h"
 #include "search/alpha_beta.h"
 #include "search/move_order.h"
+#include "search/ordering_tables.h"
 #include "search/quiescence.h"
+#include "search/search_control.h"
+#include "search/search_report.h"
 #include "search/search_state.h"
+#include "search/time_budget.h"
 #include "search/transposition.h"
 
 namespace {
 
 constexpr int InitialBestScore = -9999;
 constexpr int ReSearchCeiling = 8099;
-constexpr int MateNearLimit = 8050;        // hash scores above this are mate scores
 constexpr int TimeTripleMinMovesToGo = 5;  // a fail low triples the budget from here on
-
-// The root list lives at the start of the MoveBuffer; scratch lists for the
-// legality checks below use its last slot, which no search ply reaches.
-MoveEntry* const ScratchList = MoveBuffer + MoveBufferSize - MaxMovesPerPosition;
 
 // Best legal root move scored so far in this search, a fallback for a search
 // stopped before its first iteration completes.
 Move FallbackMove = 0;
 int FallbackScore = -IllegalScore;
 
-// Is `m` a legal move of the current position? Works for every move type,
-// castling included, by looking it up among the generated moves.
-bool isLegalMove(Move m, PlyState& record) {
-  if (!isRealMove(m)) return false;
-  CheckInfo info;
-  computeCheckInfo(info);
-  const int side = Pos.side;
-  MoveEntry* end = info.checkers ? MoveGenerators[side].evasions(ScratchList, info)
-                                 : MoveGenerators[side].all(ScratchList);
-  bool generated = false;
-  for (MoveEntry* e = ScratchList; e < end && !generated; ++e) generated = e->move == m;
-  if (!generated) return false;
-  const int to = moveTo(m);
-  if (to == Pos.king[0] || to == Pos.king[1]) return false;
-  savePlyState(record);
-  makeMove(m, record);
-  const bool legal = !kingLeftInCheck(m, side);
-  unmakeMove(m, record);
-  return legal;
-}
-
-// First legal move of the current position, or 0 when there is none.
-Move firstLegalMove(PlyState& record) {
-  CheckInfo info;
-  computeCheckInfo(info);
-  const int side = Pos.side;
-  MoveEntry* end = info.checkers ? MoveGenerators[side].evasions(ScratchList, info)
-                                 : MoveGenerators[side].all(ScratchList);
-  for (MoveEntry* e = ScratchList; e < end; ++e) {
-    const Move m = e->move;
-    const int to = moveTo(m);
-    if (to == Pos.king[0] || to == Pos.king[1]) continue;
-    savePlyState(record);
-    makeMove(m, record);
-    const bool legal = !kingLeftInCheck(m, side);
-    unmakeMove(m, record);
-    if (legal) return m;
-  }
-  return 0;
-}
-
 // A search that produced no completed iteration still has to leave a
 // playable answer: the table's move if it is legal here, else the best root
 // move scored so far, else the first legal move, else mate or stalemate.
 void settleUnfinishedSearch() {
-  PlyState& root = PlyStack[0];
-  if (isLegalMove(SearchBestMove, root)) return;
+  if (isLegalMove(SearchBestMove)) return;
   if (FallbackMove != 0) {
     SearchBestMove = FallbackMove;
     SearchBestScore = static_cast<int16_t>(FallbackScore);
     return;
   }
-  const Move first = firstLegalMove(root);
+  const Move first = firstLegalMove();
   if (first != 0) {
     SearchBestMove = first;
     SearchBestScore = 0;
     return;
   }
-  CheckInfo info;
-  computeCheckInfo(info);
-  SearchBestMove = info.checkers ? Checkmated : Stalemated;
-  SearchBestScore = static_cast<int16_t>(info.checkers ? -MateBase : 0);
+  const bool inCheck = sideToMoveInCheck();
+  SearchBestMove = inCheck ? Checkmated : Stalemated;
+  SearchBestScore = static_cast<int16_t>(inCheck ? -MateBase : 0);
 }
 
 // Raises the budget to three times its value for a fail-low re-search;
@@ -114,7 +70,7 @@ int rootSearch(int alpha, int beta) {
   PlyState& root = PlyStack[0];
   CurrentPly = &root;
   const int depth = IterationDepth;
-  const int side = Pos.side;
+  const Side side = Pos.side;
   root.bestMove = NoMoveYet;
 
   // 1. The table ends the root only with the move already at the front of
@@ -136,8 +92,7 @@ int rootSearch(int alpha, int beta) {
   const bool inCheck = root.check.checkers != 0;
   MoveEntry* const start = MoveBuffer;
   if (root.listEnd == nullptr) {
-    root.listEnd = inCheck ? MoveGenerators[side].evasions(start, root.check)
-                           : MoveGenerators[side].all(start);
+    root.listEnd = generateMoves(start, root.check);
   }
   savePlyState(root);
   MoveEntry* const end = root.listEnd;
@@ -273,7 +228,7 @@ Move iterativeDeepening() {
       IterationDepth = 2;
       EngineLog << "---------- repetition after hash!!!\n";
     }
-    if (alpha > MateNearLimit) {
+    if (alpha > MateScoreThreshold) {
       beta = FullWindow;
       IterationDepth = 2;
       EngineLog << "---------- mate score from hash!!! m:" << hashMove << '\n';
@@ -331,14 +286,12 @@ Move iterativeDeepening() {
       break;
     }
 
-    const bool pondering = EngineState == Pondering;
-    if (pondering) EngineLog << "-PONDER:\n";
+    if (PonderingSearch) EngineLog << "-PONDER:\n";
     principalVariationText(variation, std::min<int>(IterationDepth, PrincipalVariationMaxPlies));
     EngineLog << "-E: " << IterationDepth << ":\t" << score << '\t' << variation << std::endl;
-    if (!pondering) {
-      std::printf("    %d     %d     %d     %" PRIu32 "  %s\n", IterationDepth, score, 0, NodeCount,
-                  variation);
-      std::fflush(stdout);
+    if (SearchReporter* reporter = searchReporter()) {
+      reporter->iterationDone({IterationDepth, score, static_cast<int32_t>(clockMs() - SearchStartClock),
+                               NodeCount, variation});
     }
 
     if (score <= IterationDepth - MateBase || score >= MateBase - IterationDepth) {
@@ -375,7 +328,7 @@ char* principalVariationText(char* buffer, int maxPlies) {
   PlyState& record = *CurrentPly;
   // The walk never leaves the ply stack and plays only moves legal here: a
   // colliding key must not put a foreign move on the board.
-  if (isRealMove(m) && CurrentPly < PlyStack + PlyStackSize - 1 && isLegalMove(m, record)) {
+  if (isRealMove(m) && CurrentPly < PlyStack + PlyStackSize - 1 && isLegalMove(m)) {
     out = moveToText(out, m);
     *out++ = ' ';
     *out = '\0';

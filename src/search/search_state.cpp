@@ -1,7 +1,9 @@
 #include "search/search_state.h"
 
 #include "core/clock.h"
-#include "protocol/engine_state.h"
+#include "eval/evaluate.h"
+#include "search/ordering_tables.h"
+#include "search/search_control.h"
 
 uint32_t NodeCount = 0;
 uint64_t MovesMade = 0;
@@ -11,8 +13,15 @@ int32_t IterationDepth = 0;
 int32_t AspirationState = 0;
 
 bool timeIsUp() {
-  if (EngineState == Pondering) return false;
+  if (PonderingSearch) return false;
   // Widened so that a huge budget (the "test" command's) cannot overflow.
   const int64_t deadline = static_cast<int64_t>(SearchStartClock) + MoveTimeBudget;
   return deadline - clockMs() <= 0;
+}
+
+void clearSearchTables() {
+  clearTranspositionTable();
+  resetMoveOrderingTables();
+  clearKillers();
+  clearPawnHashTable();
 }

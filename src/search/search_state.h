@@ -17,8 +17,8 @@ bool timeIsUp();
 
 // Limits and score constants
 constexpr uint32_t PollInterval = 16384;  // nodes between clock and input checks
-constexpr int LastAlphaBetaPly = 127;     // deeper plies are left to the quiescence search
-constexpr int LastPly = 135;              // the last PlyState record
+constexpr int LastAlphaBetaPly = MaxSearchPly;  // deeper plies are left to the quiescence search
+constexpr int LastPly = PlyStackSize - 1;      // the last PlyState record
 constexpr int QuiescenceDepthFloor = -8;
 constexpr int FullWindow = 8100;  // the widest search window
 
@@ -39,3 +39,8 @@ inline void narrowWindow(int bound, int score, int& alpha, int& beta) {
   if (bound == LowerBound) alpha = score;
   if (bound == UpperBound) beta = score;
 }
+
+// Empties every table a search fills: the transposition table, the move
+// ordering (history, cutoff statistics, killers) and the pawn hash. A new
+// game starts with them cleared.
+void clearSearchTables();

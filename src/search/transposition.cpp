@@ -8,8 +8,6 @@
 #include "core/position.h"
 
 HashBucket TranspositionTable[2][1 << TranspositionBits];
-uint32_t HistoryTable[2][4096];
-CutoffStatisticsTable CutoffStatistics;
 
 namespace {
 
@@ -23,8 +21,7 @@ constexpr int ScoreShift = 18;
 constexpr int AgeShift = 9;
 constexpr int BoundShift = 7;
 constexpr int AgeModulus = 512;
-constexpr int DepthMask = 127;
-constexpr uint64_t CounterLimit = ~uint64_t{0};
+constexpr int DepthMask = MaxSearchPly;  // the depth field holds 0..MaxSearchPly
 
 uint32_t lowHalf(uint64_t key) { return static_cast<uint32_t>(key); }
 uint32_t highHalf(uint64_t key) { return static_cast<uint32_t>(key >> 32); }
@@ -55,7 +52,7 @@ bool displaces(const HashEntry& e, int depth, int bound, int ply) {
 
 }  // namespace
 
-HashEntry* probe(uint64_t key, int side) {
+HashEntry* probe(uint64_t key, Side side) {
   HashBucket& bucket = TranspositionTable[side][lowHalf(key) & BucketMask];
   const uint32_t low = lowHalf(key);
   const uint32_t high = highHalf(key);
@@ -65,7 +62,7 @@ HashEntry* probe(uint64_t key, int side) {
   return nullptr;
 }
 
-void store(uint64_t key, int side, Move m, int score, int depth, int bound) {
+void store(uint64_t key, Side side, Move m, int score, int depth, int bound) {
   HashBucket& bucket = TranspositionTable[side][lowHalf(key) & BucketMask];
   const uint32_t low = lowHalf(key);
   const uint32_t high = highHalf(key);
@@ -120,45 +117,6 @@ void clearTranspositionTable() {
   static const bool advised = (adviseHugePages(), true);
   (void)advised;
   std::memset(TranspositionTable, 0, sizeof(TranspositionTable));
-}
-
-void recordCutoffStatistic(PieceCode piece, int to, bool cutoff) {
-  uint64_t& tried = CutoffStatistics.tried[piece][to];
-  uint64_t& cut = CutoffStatistics.cutoffs[piece][to];
-  // Quartering every counter keeps the cutoff ratios while making room.
-  if (tried == CounterLimit || (cutoff && cut == CounterLimit)) {
-    for (int p = 0; p < 13; ++p) {
-      for (int s = 0; s < 64; ++s) {
-        CutoffStatistics.tried[p][s] >>= 2;
-        CutoffStatistics.cutoffs[p][s] >>= 2;
-      }
-    }
-  }
-  ++tried;
-  if (cutoff) ++cut;
-}
-
-void shiftKillers(PlyState& record, Move m) {
-  if (record.killer1 == m) return;
-  record.killer2 = record.killer1;
-  record.killer1 = m;
-}
-
-void resetMoveOrderingTables() {
-  std::memset(HistoryTable, 0, sizeof(HistoryTable));
-  for (int p = 0; p < 13; ++p) {
-    for (int s = 0; s < 64; ++s) {
-      CutoffStatistics.tried[p][s] = 1;
-      CutoffStatistics.cutoffs[p][s] = 1;
-    }
-  }
-}
-
-void clearKillers() {
-  for (PlyState& record : PlyStack) {
-    record.killer1 = 0;
-    record.killer2 = 0;
-  }
 }
 
 bool probeIntoRecord(PlyState& record) {

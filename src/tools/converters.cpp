@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/position.h"
-#include "protocol/log.h"
+#include "core/log.h"
 #include "tools/game_file.h"
 #include "tools/pgn.h"
 #include "tools/text_input.h"

@@ -5,7 +5,7 @@
 #include "core/make_move.h"
 #include "core/move_text.h"
 #include "core/position.h"
-#include "movegen/generators.h"
+#include "movegen/legal_moves.h"
 #include "movegen/legality.h"
 
 namespace {
@@ -221,18 +221,11 @@ bool gameIsPlayable(const GameRecord& game, int limit) {
   bool playable = true;
   while (played < plies) {
     const Move m = game.moves[played];
-    MoveEntry list[MaxMovesPerPosition];
-    CheckInfo info;
-    computeCheckInfo(info);
-    const GeneratorSet& generate = MoveGenerators[Pos.side];
-    const MoveEntry* end = info.checkers != 0 ? generate.evasions(list, info) : generate.all(list);
-    bool listed = false;
-    for (const MoveEntry* e = list; e != end && !listed; ++e) listed = e->move == m;
-    if (!listed) {
+    if (!isGeneratedMove(m)) {
       playable = false;
       break;
     }
-    const int mover = Pos.side;
+    const Side mover = Pos.side;
     savePlyState(ReplayStates[played]);
     makeMove(m, ReplayStates[played]);
     ++played;

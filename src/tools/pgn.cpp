@@ -5,9 +5,9 @@
 
 #include "core/make_move.h"
 #include "core/position.h"
-#include "movegen/generators.h"
+#include "movegen/legal_moves.h"
 #include "movegen/legality.h"
-#include "protocol/log.h"
+#include "core/log.h"
 #include "tools/san.h"
 
 PlyState ReplayStates[MaxGamePlies];
@@ -91,13 +91,6 @@ void reportMove(const GameRecord& game, int ply) {
 void logLine(const char* token, const char* text) {
   EngineLog << token << text << '\n';
   EngineLog.flush();
-}
-
-bool isListed(Move m, const MoveEntry* begin, const MoveEntry* end) {
-  for (const MoveEntry* e = begin; e != end; ++e) {
-    if (e->move == m) return true;
-  }
-  return false;
 }
 
 }  // namespace
@@ -255,18 +248,13 @@ uint16_t readPgnGame(TextInput& in, GameRecord& game) {
       continue;
     }
 
-    MoveEntry list[MaxMovesPerPosition];
-    CheckInfo info;
-    computeCheckInfo(info);
-    const GeneratorSet& generate = MoveGenerators[Pos.side];
-    const MoveEntry* end = info.checkers != 0 ? generate.evasions(list, info) : generate.all(list);
-    if (!isListed(m, list, end)) {
+    if (!isGeneratedMove(m)) {
       printBoard(Pos.board);
       reportMove(game, ply);
       logLine(game.moveText, "MOVE NOT LEGAL 1");
       fail("MOVE NOT LEGAL 1");
     }
-    const int mover = Pos.side;
+    const Side mover = Pos.side;
     savePlyState(ReplayStates[played]);
     makeMove(m, ReplayStates[played]);
     game.moves[played++] = m;

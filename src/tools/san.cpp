@@ -2,7 +2,9 @@
 
 #include "core/make_move.h"
 #include "core/position.h"
-#include "movegen/attacks.h"
+#include "core/attacks.h"
+#include "core/slider_attacks.h"
+#include "movegen/legal_moves.h"
 #include "movegen/legality.h"
 
 namespace {
@@ -193,7 +195,7 @@ Move parseCoordinateMove(const char* text) {
 }
 
 Move resolvePieceMove(char piece, int destination, Bitboard originMask) {
-  const int side = Pos.side;
+  const Side side = Pos.side;
   int type = Pos.board[destination] != Empty ? CaptureMove : QuietMove;
 
   // 1. Candidate origins among the own pieces of the named kind.
@@ -231,18 +233,12 @@ Move resolvePieceMove(char piece, int destination, Bitboard originMask) {
   }
 
   // 3. Several: only the legal ones count (a pinned piece drops out).
-  static PlyState trial;
   Move found = 0;
   for (Bitboard rest = candidates; rest != 0;) {
     const int from = firstSquare(rest);
     rest &= ~bitOf(from);
     const Move m = makeMoveValue(from, destination, type);
-    if (!isMoveValid(m)) continue;
-    savePlyState(trial);
-    makeMove(m, trial);
-    const bool legal = !kingLeftInCheck(m, side);
-    unmakeMove(m, trial);
-    if (!legal) continue;
+    if (!isMoveValid(m) || !leavesKingSafe(m)) continue;
     if (found != 0) return 0;
     found = m;
   }

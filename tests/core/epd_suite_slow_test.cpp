@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/position.h"
+#include "game/game.h"
 #include "support/test_support.h"
 
 namespace {
@@ -19,12 +20,12 @@ int readSuite(const std::string& relative) {
   while (std::getline(in, line)) {
     if (line.empty()) continue;
     ++lines;
-    EXPECT_TRUE(readFen(line.c_str())) << line;
+    EXPECT_TRUE(setUpGame(line.c_str())) << line;
     EXPECT_TRUE(positionIsConsistent()) << line;
     // The first of the two fields counts.
     const bool best = line.find(" bm ") < line.find(" am ");
-    EXPECT_NE(best ? Pos.bestTestMove : Pos.avoidTestMove, 0) << line;
-    EXPECT_EQ(best ? Pos.avoidTestMove : Pos.bestTestMove, 0) << line;
+    EXPECT_NE(best ? BestTestMove : AvoidTestMove, 0) << line;
+    EXPECT_EQ(best ? AvoidTestMove : BestTestMove, 0) << line;
   }
   return lines;
 }

@@ -49,8 +49,6 @@ TEST(ReadFen, StartPositionFields) {
   EXPECT_EQ(Pos.historyTop, Pos.history);
   EXPECT_EQ(Pos.history[0].key, Pos.key);
   EXPECT_EQ(Pos.history[0].reversible, 0);
-  EXPECT_EQ(Pos.bestTestMove, 0);
-  EXPECT_EQ(Pos.avoidTestMove, 0);
   EXPECT_EQ(Pos.all, 0xFFFF00000000FFFFULL);
   EXPECT_EQ(Pos.pieces[WhitePawn], 0x000000000000FF00ULL);
   EXPECT_EQ(Pos.pieces[BlackRook], bitOf(0) | bitOf(7));
@@ -156,33 +154,6 @@ TEST(ReadFen, RejectedTextsLeaveThePositionUntouched) {
   expectRejectedUntouched(
       "pnbqkbnr/ppprpppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");  // pawn on rank 8
   expectRejectedUntouched("4k3/8/8/8/8/8/8/p3K3 b - -");        // pawn on rank 1
-}
-
-TEST(ReadFen, TestMoveFields) {
-  setUpPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1 bm Nf3;");
-  EXPECT_EQ(Pos.bestTestMove, makeMoveValue(62, 45, QuietMove));
-  EXPECT_EQ(Pos.avoidTestMove, 0);
-  setUpPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - am e4; id \"x\";");
-  EXPECT_EQ(Pos.avoidTestMove, makeMoveValue(52, 36, QuietMove));
-  EXPECT_EQ(Pos.bestTestMove, 0);
-  // Without a terminator, or longer than nine characters, the move does not count.
-  setUpPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1 bm Nf3");
-  EXPECT_EQ(Pos.bestTestMove, 0);
-  setUpPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1 bm Nf3Nf3Nf3N;");
-  EXPECT_EQ(Pos.bestTestMove, 0);
-  // A field missing its en-passant dash is still found.
-  setUpPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq bm d4;");
-  EXPECT_EQ(Pos.bestTestMove, makeMoveValue(51, 35, QuietMove));
-  EXPECT_EQ(Pos.enPassant, 0);
-
-  // An unreadable move is reported; the position stays set up.
-  setUpPosition("4k3/8/8/8/8/8/8/4K3 w - -");
-  ::testing::internal::CaptureStdout();
-  EXPECT_FALSE(readFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1 bm Zz9;"));
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Warning cannot recognize move: Zz9\r\n");
-  EXPECT_EQ(fenOfPos(), Start);
-  EXPECT_EQ(Pos.bestTestMove, 0);
-  EXPECT_TRUE(positionIsConsistent());
 }
 
 TEST(WriteFen, EmptyBoard) {

@@ -10,27 +10,27 @@
 #include "core/move_text.h"
 #include "core/position.h"
 #include "core/position_compare.h"
-#include "protocol/log.h"
+#include "core/log.h"
 #include "support/test_support.h"
 
 namespace {
 
 constexpr const char* Start = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
 
-bool playText(const char* text) { return playGameMove(textToMove(text)); }
+bool playText(const char* text) { return makeGameMove(textToMove(text)); }
 
 }  // namespace
 
-TEST(PlayGameMove, ZeroIsRefusedAndChangesNothing) {
+TEST(MakeGameMove, ZeroIsRefusedAndChangesNothing) {
   setUpPosition(Start);
   static Position before;
   before = Pos;
-  EXPECT_FALSE(playGameMove(0));
+  EXPECT_FALSE(makeGameMove(0));
   EXPECT_TRUE(samePosition(before, Pos));
   EXPECT_EQ(Pos.gamePly, 1);
 }
 
-TEST(PlayGameMove, AdvancesPlyHistoryAndSnapshot) {
+TEST(MakeGameMove, AdvancesPlyHistoryAndSnapshot) {
   setUpPosition("r3k2r/pppppppp/8/8/8/8/PPPPPPPP/R3K2R w KQkq -");
   const uint64_t startKey = Pos.key;
   ASSERT_TRUE(playText("e1g1"));
@@ -58,7 +58,7 @@ TEST(PlayGameMove, AdvancesPlyHistoryAndSnapshot) {
   EXPECT_TRUE(positionIsConsistent());
 }
 
-TEST(PlayGameMove, WritesTheKeyLineInHexadecimal) {
+TEST(MakeGameMove, WritesTheKeyLineInHexadecimal) {
   const std::string dir = makeScratchDirectory("core-log");
   ASSERT_FALSE(dir.empty());
   const std::string path = dir + "/Veltor.log";
@@ -78,7 +78,7 @@ TEST(PlayGameMove, WritesTheKeyLineInHexadecimal) {
 
 // Knights shuffling back and forth for far longer than the history holds: the
 // game stays playable, and each compaction keeps the recent records as they were.
-TEST(PlayGameMove, LongGamesCompactTheHistory) {
+TEST(MakeGameMove, LongGamesCompactTheHistory) {
   setUpPosition(Start);
   const char* cycle[] = {"g1f3", "g8f6", "f3g1", "f6g8"};
   constexpr int Plies = 3000;
@@ -92,7 +92,7 @@ TEST(PlayGameMove, LongGamesCompactTheHistory) {
                   HistoryKeepOnCompaction * sizeof(HistoryEntry));
     }
     const Move m = textToMove(cycle[ply % 4]);
-    ASSERT_TRUE(playGameMove(m)) << ply;
+    ASSERT_TRUE(makeGameMove(m)) << ply;
     ASSERT_LE(Pos.historyTop - Pos.history, GameHistoryCapacity - 1);
     if (compacting) {
       ++compactions;

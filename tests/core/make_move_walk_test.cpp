@@ -32,7 +32,7 @@ int walk(const std::string& fen, std::mt19937& random) {
     before = Pos;
     for (MoveEntry* e = list; e < end; ++e) {
       const Move m = e->move;
-      const int mover = Pos.side;
+      const Side mover = Pos.side;
       PlyState record{};
       savePlyState(record);
       makeMove(m, record);

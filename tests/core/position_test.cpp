@@ -26,7 +26,7 @@ void expectNoticed(const char* what, const std::function<void()>& corrupt) {
 }
 
 void playAll(std::initializer_list<const char*> moves) {
-  for (const char* text : moves) ASSERT_TRUE(playGameMove(textToMove(text))) << text;
+  for (const char* text : moves) ASSERT_TRUE(makeGameMove(textToMove(text))) << text;
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-#include "movegen/attacks.h"
+#include "core/attacks.h"
+#include "core/slider_attacks.h"
 
 #include <gtest/gtest.h>
 

@@ -60,7 +60,7 @@ std::set<Move> legalMoves(const std::vector<Generated>& list) {
   std::set<Move> legal;
   PlyState& record = PlyStack[0];
   savePlyState(record);
-  const int side = Pos.side;
+  const Side side = Pos.side;
   for (const Generated& g : list) {
     makeMove(g.move, record);
     if (!kingLeftInCheck(g.move, side)) legal.insert(g.move);
@@ -360,7 +360,7 @@ TEST(GenerateEvasions, SameLegalMovesAsTheFullGeneratorWhenInCheck) {
       compareHere();
       PlyState records[2];
       savePlyState(records[0]);
-      const int side = Pos.side;
+      const Side side = Pos.side;
       for (Move m : legalMovesHere()) {
         makeMove(m, records[0]);
         if (!kingLeftInCheck(m, side)) {

@@ -7,7 +7,8 @@
 #include <string>
 
 #include "core/position.h"
-#include "movegen/attacks.h"
+#include "core/attacks.h"
+#include "core/slider_attacks.h"
 #include "support/test_support.h"
 
 namespace {
@@ -37,7 +38,7 @@ CheckInfo checkInfoOf(const char* fen) {
 struct CastlingCase {
   const char* fen;
   Move move;
-  int side;
+  Side side;
   bool illegal;
   const char* why;
 };
@@ -124,7 +125,7 @@ TEST(ComputeCheckInfo, DiagonalCheckLeavesNoOrthogonalRays) {
 
 // Independent reference: the enemy pieces attacking square s, found by
 // stepping over the board array.
-Bitboard referenceAttackers(int s, int enemy) {
+Bitboard referenceAttackers(int s, Side enemy) {
   auto at = [](int r, int f) { return (r >= 0 && r < 8 && f >= 0 && f < 8) ? r * 8 + f : -1; };
   auto isEnemy = [&](int t, PieceCode white) {
     return t >= 0 && Pos.board[t] == pieceOf(white, enemy);
@@ -157,7 +158,7 @@ Bitboard referenceAttackers(int s, int enemy) {
 
 // Fills Pos by hand from a board of piece letters: cheaper than readFen,
 // which also clears the search tables, for thousands of positions.
-void placeBoard(const char (&board)[64], int side) {
+void placeBoard(const char (&board)[64], Side side) {
   Pos = Position{};
   Pos.king[Black] = Pos.king[White] = 100;
   for (int s = 0; s < 64; ++s) {
@@ -209,12 +210,12 @@ TEST(CheckDetection, AgreesWithBoardWalkOnRandomPositions) {
   char board[64];
   for (int trial = 0; trial < 20000; ++trial) {
     randomBoard(rng, board);
-    const int side = static_cast<int>(rng() & 1);
+    const Side side = static_cast<Side>(rng() & 1);
     placeBoard(board, side);
     const std::string where = std::string(board, 64) + (side ? " w" : " b");
     CheckInfo info{};
     computeCheckInfo(info);
-    const Bitboard expected = referenceAttackers(Pos.king[side], side ^ 1);
+    const Bitboard expected = referenceAttackers(Pos.king[side], opposite(side));
     ASSERT_EQ(info.checkers, expected) << where;
     checks += expected != 0;
     doubleChecks += popCount(expected) > 1;
@@ -228,8 +229,8 @@ TEST(CheckDetection, AgreesWithBoardWalkOnRandomPositions) {
         ASSERT_EQ(info.orthogonalRays != 0, straight) << where;
       }
     }
-    for (int s : {White, Black}) {
-      const bool attacked = referenceAttackers(Pos.king[s], s ^ 1) != 0;
+    for (Side s : {White, Black}) {
+      const bool attacked = referenceAttackers(Pos.king[s], opposite(s)) != 0;
       ASSERT_EQ(kingLeftInCheck(quiet("a8", "b8"), s), attacked) << where << " side " << s;
     }
   }
@@ -244,7 +245,7 @@ TEST(CheckDetection, BoardWithoutKingsHasNoChecks) {
   for (char& c : board) c = '.';
   board[sq("e4")] = 'Q';
   board[sq("d5")] = 'q';
-  for (int side : {White, Black}) {
+  for (Side side : {White, Black}) {
     placeBoard(board, side);
     CheckInfo info{};
     computeCheckInfo(info);

@@ -15,8 +15,10 @@
 #include "protocol/command_loop.h"
 #include "protocol/engine_control.h"
 #include "protocol/engine_state.h"
-#include "protocol/input.h"
-#include "protocol/log.h"
+#include "search/search_control.h"
+#include "search/time_budget.h"
+#include "core/input.h"
+#include "core/log.h"
 #include "support/test_support.h"
 
 namespace {

@@ -10,10 +10,11 @@
 #include <vector>
 
 #include "core/make_move.h"
+#include "game/game.h"
 #include "core/move_text.h"
 #include "core/position.h"
 #include "engine_process.h"
-#include "protocol/game_moves.h"
+#include "movegen/legal_moves.h"
 #include "support/test_support.h"
 
 namespace {

@@ -17,7 +17,7 @@ fi
 
 # 1. The harnesses, in a build directory of their own.
 CXX="$compiler" cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVELTOR_FUZZ=ON -DVELTOR_TESTS=OFF >/dev/null
+  -DVELTOR_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" --target fuzz_harnesses >/dev/null
 
 # 2. Each corpus through its harness. The harnesses work in a scratch

@@ -40,7 +40,7 @@ TEST_F(AlphaBetaTest, TableCutoffIsRefusedWhenItsMoveWouldRepeat) {
   const int fakeScore = 1234;
   for (const char* hashMove : {"f6g8", "b8c6"}) {
     setUp(start);
-    for (const char* text : {"g1f3", "g8f6", "f3g1"}) ASSERT_TRUE(playGameMove(textToMove(text)));
+    for (const char* text : {"g1f3", "g8f6", "f3g1"}) ASSERT_TRUE(makeGameMove(textToMove(text)));
     store(Pos.key, Pos.side, textToMove(hashMove), fakeScore, 10, ExactBound);
     enterPly(1);
     const int score = alphaBeta(2, 1, -FullWindow, FullWindow, true);
@@ -61,7 +61,7 @@ int nullMoveDepth(const char* fen, int depth, bool nullAllowed) {
   PlyStack[0].listEnd = MoveBuffer;
   InCheckCount[0] = InCheckCount[1] = 0;
   alphaBeta(depth, 1, -FullWindow, FullWindow, nullAllowed);
-  const HashEntry* entry = probe(Pos.key, Pos.side ^ 1);
+  const HashEntry* entry = probe(Pos.key, opposite(Pos.side));
   return entry ? entry->depth() : -1;
 }
 
@@ -89,7 +89,7 @@ TEST_F(AlphaBetaTest, NullMoveTriedOnlyWhenTheTableDoesNotSayTheNodeIsLow) {
   store(Pos.key, Pos.side, textToMove("c2d4"), -50, 1, UpperBound);
   enterPly(1);
   alphaBeta(3, 1, -FullWindow, 0, true);
-  EXPECT_EQ(probe(Pos.key, Pos.side ^ 1), nullptr);
+  EXPECT_EQ(probe(Pos.key, opposite(Pos.side)), nullptr);
 }
 
 TEST_F(AlphaBetaTest, NullMoveChildNeverReusesAnOldList) {

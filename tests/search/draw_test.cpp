@@ -15,7 +15,7 @@ void play(std::initializer_list<const char*> moves) {
   for (const char* text : moves) {
     const Move m = textToMove(text);
     ASSERT_NE(m, 0) << text;
-    ASSERT_TRUE(playGameMove(m)) << text;
+    ASSERT_TRUE(makeGameMove(m)) << text;
   }
 }
 

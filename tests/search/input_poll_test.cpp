@@ -1,12 +1,12 @@
 // The input poll over a pipe, and the time limit.
-#include "search/input_poll.h"
+#include "core/input_poll.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include "core/clock.h"
-#include "protocol/engine_state.h"
-#include "protocol/input.h"
+#include "search/search_control.h"
+#include "core/input.h"
 #include "search/search_state.h"
 
 namespace {
@@ -50,8 +50,7 @@ TEST_F(InputPollTest, ClosedPipeCountsAsPending) {
 }
 
 TEST(TimeIsUp, FollowsTheBudgetExceptWhilePondering) {
-  const int32_t saved = EngineState;
-  EngineState = Thinking;
+  PonderingSearch = false;
   SearchStartClock = clockMs();
   MoveTimeBudget = 0;
   EXPECT_TRUE(timeIsUp());
@@ -59,14 +58,13 @@ TEST(TimeIsUp, FollowsTheBudgetExceptWhilePondering) {
   EXPECT_FALSE(timeIsUp());
   SearchStartClock = clockMs() - 60001;
   EXPECT_TRUE(timeIsUp());
-  EngineState = Pondering;
+  PonderingSearch = true;
   EXPECT_FALSE(timeIsUp()) << "the clock never runs out while pondering";
   // The huge budget of the "test" command must not overflow into the past.
-  EngineState = Thinking;
+  PonderingSearch = false;
   SearchStartClock = INT32_MAX - 10;
   MoveTimeBudget = INT32_MAX;
   EXPECT_FALSE(timeIsUp());
-  EngineState = saved;
 }
 
 }  // namespace

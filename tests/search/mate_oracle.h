@@ -19,7 +19,7 @@ inline MoveEntry OracleLists[OracleMaxPlies][MaxMovesPerPosition];
 inline std::vector<Move> legalMoves(int ply) {
   std::vector<Move> moves;
   MoveEntry* end = MoveGenerators[Pos.side].all(OracleLists[ply]);
-  const int side = Pos.side;
+  const Side side = Pos.side;
   for (MoveEntry* e = OracleLists[ply]; e < end; ++e) {
     const int to = moveTo(e->move);
     if (to == Pos.king[0] || to == Pos.king[1]) continue;

@@ -13,7 +13,9 @@
 #include "core/make_move.h"
 #include "core/move_text.h"
 #include "mate_oracle.h"
-#include "protocol/log.h"
+#include "core/log.h"
+#include "protocol/thinking_output.h"
+#include "search/search_control.h"
 #include "search_fixture.h"
 
 namespace {
@@ -37,8 +39,11 @@ class RootSearchTest : public SearchTest {
     ASSERT_FALSE(directory_.empty());
     logPath_ = directory_ + "/search.log";
     openEngineLog(logPath_.c_str());
+    setSearchReporter(&ThinkingOutput);  // the xboard thinking lines
   }
   void TearDown() override {
+    setSearchReporter(nullptr);
+    PonderingSearch = false;
     EngineLog.close();
     SearchTest::TearDown();
   }
@@ -60,7 +65,7 @@ TEST_F(RootSearchTest, DrawnRootReturnsTheResultCodeWithoutSearching) {
   setUp(StartFen);
   for (int round = 0; round < 2; ++round) {
     for (const char* text : {"g1f3", "g8f6", "f3g1", "f6g8"})
-      ASSERT_TRUE(playGameMove(textToMove(text)));
+      ASSERT_TRUE(makeGameMove(textToMove(text)));
   }
   EXPECT_EQ(iterativeDeepening(), RepetitionDraw);
   EXPECT_EQ(SearchBestScore, 0);
@@ -116,7 +121,7 @@ TEST_F(RootSearchTest, ThinkingLinesAndLogLinesPerIteration) {
 TEST_F(RootSearchTest, PonderingPrintsNothingAndMarksTheLog) {
   setUp(Middlegame);
   MaxSearchDepth = 3;
-  EngineState = Pondering;
+  PonderingSearch = true;
   testing::internal::CaptureStdout();
   iterativeDeepening();
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
@@ -152,7 +157,7 @@ TEST_F(RootSearchTest, ClockEndsTheSearchButNeverTheFirstIteration) {
 TEST_F(RootSearchTest, InputEndsAPonderSearch) {
   setUp(Middlegame);
   MaxSearchDepth = 127;
-  EngineState = Pondering;
+  PonderingSearch = true;
   sendInput("usermove e7e5\n");
   const int32_t started = clockMs();
   const Move best = iterativeDeepening();
@@ -166,7 +171,7 @@ TEST_F(RootSearchTest, InputEndsAPonderSearch) {
 Move interruptedFirstIteration(Move hashMove) {
   store(Pos.key, Pos.side, hashMove, 0, 10, ExactBound);
   MaxSearchDepth = 127;
-  EngineState = Pondering;
+  PonderingSearch = true;
   return iterativeDeepening();
 }
 

@@ -7,10 +7,11 @@
 
 #include "core/clock.h"
 #include "core/position.h"
-#include "movegen/move_list.h"
-#include "protocol/engine_state.h"
-#include "protocol/input.h"
+#include "core/move_list.h"
+#include "search/search_control.h"
+#include "core/input.h"
 #include "search/search_state.h"
+#include "search/time_budget.h"
 #include "search/transposition.h"
 #include "support/test_support.h"
 
@@ -21,7 +22,7 @@ class SearchTest : public ::testing::Test {
     ASSERT_EQ(pipe(input_), 0);
     savedDescriptor_ = inputDescriptor();
     setInputDescriptor(input_[0]);
-    EngineState = Thinking;
+    PonderingSearch = false;
     MovesToGo = 1;
     MoveTimeBudget = 1 << 30;  // effectively unlimited
     SearchStartClock = clockMs();
@@ -42,7 +43,7 @@ class SearchTest : public ::testing::Test {
   }
   // Makes input pending, as a GUI command arriving during the search would.
   void sendInput(const char* text) { ASSERT_GT(write(input_[1], text, strlen(text)), 0); }
-  // Sets up `fen`; readFen empties the table and the move-ordering tables.
+  // Sets up `fen` with the table and the move-ordering tables emptied.
   void setUp(const char* fen) {
     setUpPosition(fen);
     CurrentPly = PlyStack;

@@ -1,3 +1,4 @@
+#include "search/ordering_tables.h"
 #include "search/transposition.h"
 
 #include <gtest/gtest.h>

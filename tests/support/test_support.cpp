@@ -1,3 +1,4 @@
+#include "movegen/move_tables.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +8,7 @@
 #include <sstream>
 
 #include "core/position.h"
-#include "movegen/attacks.h"
+#include "search/search_state.h"
 
 void ensureTablesInitialized() {
   static bool done = false;
@@ -20,6 +21,7 @@ void ensureTablesInitialized() {
 void setUpPosition(const char* fen) {
   ensureTablesInitialized();
   ASSERT_TRUE(readFen(fen)) << fen;
+  clearSearchTables();
 }
 
 std::string sharedDataPath(const std::string& relative) {

@@ -5,7 +5,8 @@
 
 // Builds the fixed tables once per test binary.
 void ensureTablesInitialized();
-// readFen with the tables ready; fails the calling test when rejected.
+// readFen with the tables ready and the search tables cleared, as for a new
+// game; fails the calling test when rejected.
 void setUpPosition(const char* fen);
 // Path of a file under the shared reference data.
 std::string sharedDataPath(const std::string& relative);

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/position.h"
-#include "protocol/log.h"
+#include "core/log.h"
 #include "support/test_support.h"
 #include "tools/converters.h"
 #include "tools/game_file.h"

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "core/position.h"
-#include "protocol/log.h"
+#include "core/log.h"
 #include "support/test_support.h"
 #include "tools/converters.h"
 #include "tools/game_file.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/position.h"
-#include "protocol/log.h"
+#include "core/log.h"
 #include "support/test_support.h"
 #include "tools/pgn.h"
 

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "core/position.h"
-#include "protocol/log.h"
+#include "core/log.h"
 #include "support/test_support.h"
 #include "tools/converters.h"
 

@@ -1,10 +1,10 @@
-#include "search/input_poll.h"
+#include "core/input_poll.h"
 
 #include <poll.h>
 
 #include <cerrno>
 
-#include "protocol/input.h"
+#include "core/input.h"
 
 int inputPending() {
   // Bytes already pulled into the reader's buffer are invisible to poll().

@@ -3,11 +3,10 @@
 // Every sliding lookup is "line occupancy byte -> precomputed attack set". The
 // tables are filled here once; afterwards nothing walks a ray during play. The
 // ray walks below are the only place where lines are stepped square by square.
-#include "movegen/attacks.h"
+#include "core/attacks.h"
 
 #include <array>
 
-#include "eval/piece_square.h"
 
 Bitboard SquareBit[64];
 Bitboard KingAttacks[64];
@@ -255,11 +254,9 @@ Bitboard toFileMajor(Bitboard occupancy) { return permute(occupancy, FileMajor.p
 Bitboard toDiagA1H8(Bitboard occupancy) { return permute(occupancy, DiagA1H8.position); }
 Bitboard toDiagA8H1(Bitboard occupancy) { return permute(occupancy, DiagA8H1.position); }
 
-void initMoveTables() {
+void initAttackTables() {
   initLeapers();
   initSlidingTables();
   initSquareTables();
   initEnPassantPairs();
-  // 10. Phase-to-table lookups of the evaluation.
-  initPieceSquareLookups();
 }

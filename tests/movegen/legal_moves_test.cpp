@@ -2,7 +2,7 @@
 
 #include "core/move_text.h"
 #include "core/position.h"
-#include "protocol/game_moves.h"
+#include "movegen/legal_moves.h"
 #include "support/test_support.h"
 
 namespace {

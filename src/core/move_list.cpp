@@ -1,5 +1,5 @@
 // The one buffer that holds the move lists of every ply: each ply's list
 // starts where the previous ply's list ends, so no list is ever allocated.
-#include "movegen/move_list.h"
+#include "core/move_list.h"
 
 MoveEntry MoveBuffer[MoveBufferSize];

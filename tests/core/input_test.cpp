@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "protocol/input.h"
+#include "core/input.h"
 
 namespace {
 

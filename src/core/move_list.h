@@ -11,6 +11,6 @@ struct MoveEntry {
 // Room for the longest pseudo-legal move list of any position.
 constexpr int MaxMovesPerPosition = 512;
 // Room for one list per ply of the deepest search, plus the root list and a spare.
-constexpr int MoveBufferSize = (136 + 4) * MaxMovesPerPosition;
+constexpr int MoveBufferSize = (PlyStackSize + 4) * MaxMovesPerPosition;
 
 extern MoveEntry MoveBuffer[MoveBufferSize];

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "core/position.h"
-#include "protocol/engine_state.h"
+#include "search/search_control.h"
+#include "search/time_budget.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "search/null_move.h"
+#include "core/null_move.h"
 
 #include "core/key_table.h"
 #include "core/position.h"
@@ -22,11 +22,11 @@ void makeNullMove(PlyState& record) {
   }
   next->key = Pos.key;
   Pos.historyTop = next;
-  Pos.side ^= 1;
+  Pos.side = opposite(Pos.side);
 }
 
 void unmakeNullMove(PlyState& record) {
-  Pos.side ^= 1;
+  Pos.side = opposite(Pos.side);
   Pos.key = record.savedKey;
   Pos.pawnKey = record.savedPawnKey;
   Pos.enPassant = record.savedEnPassant;

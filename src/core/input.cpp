@@ -5,7 +5,7 @@
 // stdio for input. Every read() result lands here and is handed out word by
 // word or line by line. No word or line can run past the caller's buffer:
 // the excess is consumed and dropped.
-#include "protocol/input.h"
+#include "core/input.h"
 
 #include <cerrno>
 #include <climits>

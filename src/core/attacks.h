@@ -1,7 +1,6 @@
 // Fixed attack tables, rotated occupancies and the sliding-attack lookups.
 #pragma once
 
-#include "core/position.h"
 #include "core/types.h"
 
 // Leaper and single-square tables.
@@ -44,8 +43,8 @@ extern Bitboard EnPassantPairFileMajor[64];
 extern Bitboard EnPassantPairDiagA1H8[64];
 extern Bitboard EnPassantPairDiagA8H1[64];
 
-// Builds every table above, then the piece-square lookups.
-void initMoveTables();
+// Builds every table above.
+void initAttackTables();
 
 // Rotated occupancies of an all-occupancy.
 Bitboard toFileMajor(Bitboard occupancy);
@@ -55,14 +54,3 @@ Bitboard toDiagA8H1(Bitboard occupancy);
 // Highest-numbered square of a non-empty set (its lowest bit).
 inline int firstSquare(Bitboard b) { return 63 - __builtin_ctzll(b); }
 inline int popCount(Bitboard b) { return __builtin_popcountll(b); }
-
-// Sliding attacks on the current occupancy of Pos.
-inline Bitboard rookAttacks(int s) {
-  return RankAttacks[s][(Pos.all >> (8 * (7 - rowOf(s)))) & 255] |
-         FileAttacks[s][(Pos.fileMajor >> (8 * fileOf(s))) & 255];
-}
-inline Bitboard bishopAttacks(int s) {
-  return DiagA1H8Attacks[s][(Pos.diagA1H8 >> DiagA1H8Shift[s]) & DiagA1H8Mask[s]] |
-         DiagA8H1Attacks[s][(Pos.diagA8H1 >> DiagA8H1Shift[s]) & DiagA8H1Mask[s]];
-}
-inline Bitboard queenAttacks(int s) { return rookAttacks(s) | bishopAttacks(s); }

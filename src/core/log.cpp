@@ -1,7 +1,7 @@
 // The engine's text log. The stream is unopened until openEngineLog, so
 // writes before that (and after a failed open) set its fail bit and vanish:
 // a log failure never touches play or protocol output.
-#include "protocol/log.h"
+#include "core/log.h"
 
 #include <cstdio>
 

@@ -1,0 +1,12 @@
+// The xboard thinking line: one line per completed iteration, none while
+// pondering.
+#pragma once
+
+#include "search/search_report.h"
+
+class XboardThinkingOutput : public SearchReporter {
+ public:
+  void iterationDone(const IterationReport& report) override;
+};
+
+extern XboardThinkingOutput ThinkingOutput;

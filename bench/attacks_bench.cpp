@@ -6,12 +6,12 @@
 #include <cstdlib>
 #include <random>
 
-#include "movegen/move_tables.h"
+#include "core/attacks.h"
 #include "core/ply_state.h"
 #include "core/position.h"
-#include "core/attacks.h"
 #include "core/slider_attacks.h"
 #include "movegen/legality.h"
+#include "movegen/move_tables.h"
 
 namespace {
 

@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "movegen/move_tables.h"
+#include "core/attacks.h"
 #include "core/clock.h"
 #include "core/position.h"
 #include "eval/evaluate.h"
-#include "core/attacks.h"
+#include "movegen/move_tables.h"
 
 namespace {
 

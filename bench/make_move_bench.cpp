@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "movegen/move_tables.h"
+#include "core/attacks.h"
 #include "core/make_move.h"
 #include "core/move_text.h"
 #include "core/position.h"
-#include "core/attacks.h"
 #include "movegen/generators.h"
+#include "movegen/move_tables.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <cstdio>
 #include <ctime>
 
-#include "movegen/move_tables.h"
+#include "core/attacks.h"
 #include "core/make_move.h"
 #include "core/ply_state.h"
 #include "core/position.h"
-#include "core/attacks.h"
+#include "movegen/move_tables.h"
 #include "movegen/perft.h"
 
 namespace {
@@ -36,8 +36,8 @@ int main() {
   initMoveTables();
   uint64_t totalNodes = 0;
   double totalSeconds = 0, totalCpu = 0;
-  std::printf("%-12s %5s %12s %8s %12s %8s %12s\n", "position", "depth", "nodes", "wall s", "nodes/s",
-              "cpu s", "nodes/cpu s");
+  std::printf("%-12s %5s %12s %8s %12s %8s %12s\n", "position", "depth", "nodes", "wall s",
+              "nodes/s", "cpu s", "nodes/cpu s");
   for (const BenchPosition& p : Positions) {
     if (!readFen(p.fen)) {
       std::printf("cannot read position %s\n", p.name);
@@ -47,14 +47,15 @@ int main() {
     const std::clock_t cpuStart = std::clock();
     const uint64_t nodes = perftFromRoot(p.depth);
     const double cpu = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("%-12s %5d %12" PRIu64 " %8.3f %12.0f %8.3f %12.0f\n", p.name, p.depth, nodes, seconds,
-                nodes / seconds, cpu, nodes / cpu);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("%-12s %5d %12" PRIu64 " %8.3f %12.0f %8.3f %12.0f\n", p.name, p.depth, nodes,
+                seconds, nodes / seconds, cpu, nodes / cpu);
     totalNodes += nodes;
     totalSeconds += seconds;
     totalCpu += cpu;
   }
-  std::printf("Total: %" PRIu64 " nodes in %.3f s (%.0f nodes/s), %.3f cpu s (%.0f nodes/cpu s)\n", totalNodes,
-              totalSeconds, totalNodes / totalSeconds, totalCpu, totalNodes / totalCpu);
+  std::printf("Total: %" PRIu64 " nodes in %.3f s (%.0f nodes/s), %.3f cpu s (%.0f nodes/cpu s)\n",
+              totalNodes, totalSeconds, totalNodes / totalSeconds, totalCpu, totalNodes / totalCpu);
   return 0;
 }

@@ -15,17 +15,17 @@
 #include <cstring>
 #include <string>
 
-#include "movegen/move_tables.h"
-#include "core/clock.h"
 #include "core/attacks.h"
+#include "core/clock.h"
 #include "core/log.h"
+#include "movegen/move_tables.h"
 #include "tools/converters.h"
 
 namespace {
 
 constexpr const char* DefaultPgn = VELTOR_SHARED_DIR "/data/pgn/real/masters-pgnmentor.pgn";
 constexpr const char* PgnExtractPlaces[] = {"/usr/bin/pgn-extract", "/usr/games/pgn-extract",
-                                             "/usr/local/bin/pgn-extract"};
+                                            "/usr/local/bin/pgn-extract"};
 
 // Games in the file: one Result tag each.
 int countGames(const char* path) {
@@ -92,8 +92,12 @@ void removeWorkingDirectory(const char* dir) {
   if (std::system(command.c_str()) != 0) std::printf("could not remove %s\n", dir);
 }
 
-double perSecond(int games, long long ms) { return ms > 0 ? games * 1000.0 / static_cast<double>(ms) : 0.0; }
-double ratio(long long a, long long b) { return b > 0 ? static_cast<double>(a) / static_cast<double>(b) : 0.0; }
+double perSecond(int games, long long ms) {
+  return ms > 0 ? games * 1000.0 / static_cast<double>(ms) : 0.0;
+}
+double ratio(long long a, long long b) {
+  return b > 0 ? static_cast<double>(a) / static_cast<double>(b) : 0.0;
+}
 
 void report(const char* name, int games, const Timing& t) {
   std::printf("%-12s %7lld ms %9.0f games/s   processor %7lld ms %9.0f games/s\n", name, t.wallMs,

@@ -9,12 +9,12 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "movegen/move_tables.h"
-#include "core/position.h"
 #include "core/attacks.h"
-#include "search/search_control.h"
 #include "core/input.h"
+#include "core/position.h"
+#include "movegen/move_tables.h"
 #include "search/root_search.h"
+#include "search/search_control.h"
 #include "search/search_state.h"
 
 namespace {

@@ -16,15 +16,15 @@
 #include <string>
 #include <vector>
 
+#include "core/input.h"
+#include "core/log.h"
 #include "core/position.h"
 #include "fuzz_support.h"
+#include "movegen/legal_moves.h"
 #include "protocol/command_loop.h"
 #include "protocol/engine_state.h"
 #include "search/search_control.h"
 #include "search/time_budget.h"
-#include "movegen/legal_moves.h"
-#include "core/input.h"
-#include "core/log.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include "core/ply_state.h"
 #include "core/position.h"
 #include "fuzz_support.h"
-#include "movegen/perft.h"
 #include "movegen/legal_moves.h"
+#include "movegen/perft.h"
 
 namespace {
 
@@ -26,8 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!positionIsSetUp()) {
     // Without both kings the text was refused and the position is left alone.
     fuzzCheck(!accepted, "a position without both kings was accepted");
-    fuzzCheck(std::memcmp(&before.board, &Pos.board, sizeof Pos.board) == 0 && before.key == Pos.key,
-              "a refused text changed the position");
+    fuzzCheck(
+        std::memcmp(&before.board, &Pos.board, sizeof Pos.board) == 0 && before.key == Pos.key,
+        "a refused text changed the position");
     return 0;
   }
   fuzzCheck(positionIsConsistent(), "set-up position inconsistent");

@@ -1,4 +1,3 @@
-#include "movegen/move_tables.h"
 #include "fuzz_support.h"
 
 #include <dirent.h>
@@ -8,8 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/position.h"
 #include "core/attacks.h"
+#include "core/position.h"
+#include "movegen/move_tables.h"
 #include "protocol/engine_control.h"
 #include "protocol/engine_state.h"
 #include "search/search_control.h"
@@ -33,7 +33,7 @@ struct DriverSettings {
 } PristineSettings;
 
 DriverSettings currentSettings() {
-  return {EngineState, PonderEnabled, MovesPerControl, IncrementMs,
+  return {EngineState, PonderEnabled,  MovesPerControl, IncrementMs,
           MovesToGo,   MoveTimeBudget, MaxSearchDepth};
 }
 

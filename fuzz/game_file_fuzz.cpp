@@ -70,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int k = 0; k < read && k < MaxCheckedRecords; ++k) {
     writePgnGame(out, Games[k]);
     if (gameIsPlayable(Games[k])) writePositionLines(out, Games[k]);
-    fuzzCheck(Pos.key == startKey && positionIsConsistent(), "position lines left the board changed");
+    fuzzCheck(Pos.key == startKey && positionIsConsistent(),
+              "position lines left the board changed");
   }
   out.close();
 

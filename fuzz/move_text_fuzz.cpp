@@ -83,6 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzzCheck(unchanged(before), "parseSanMove changed the position");
   fuzzCheck(!isResultCode(san), "SAN reader returned a result code");
   // Legal or not, making and taking back a real move must restore everything.
-  if (san != 0 && isLegalMove(san)) fuzzCheck(unchanged(before), "legality test changed the position");
+  if (san != 0 && isLegalMove(san))
+    fuzzCheck(unchanged(before), "legality test changed the position");
   return 0;
 }

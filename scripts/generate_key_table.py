@@ -20,7 +20,7 @@ def splitmix64():
 
 
 out = ["// Generated once by scripts/generate_key_table.py; never edit or regenerate.",
-       '#include "core/key_table.h"', "", "const uint64_t KeyTable[13][64] = {"]
+       '#include "core/key_table.h"', "", "// clang-format off", "const uint64_t KeyTable[13][64] = {"]
 for row in range(13):
     vals = [splitmix64() for _ in range(64)]
     out.append("  {")
@@ -28,4 +28,5 @@ for row in range(13):
         out.append("    " + " ".join("0x%016XULL," % v for v in vals[i:i + 4]))
     out.append("  },")
 out.append("};")
+out.append("// clang-format on")
 sys.stdout.write("\n".join(out) + "\n")

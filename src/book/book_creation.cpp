@@ -18,7 +18,8 @@ bool takenIntoBook(const PositionRecord& record, Side side) {
   return score <= WhiteBookMaxScore && (score <= WhiteBookLateMaxScore || ply <= WhiteBookEarlyPly);
 }
 
-bool buildBook(BookFile& book, const char* baseName, PositionDatabase& db, Side side, char* message) {
+bool buildBook(BookFile& book, const char* baseName, PositionDatabase& db, Side side,
+               char* message) {
   // 1. Fresh book files.
   if (!book.create(baseName, message)) return false;
   // 2. From the first record, totals at zero.

@@ -22,6 +22,7 @@ void runBookCreate();
 void createBooks(DatabasePair& pair);
 // Writes the book of `side` from the database into the two book files.
 bool buildBook(const char* baseName, PositionDatabase& db, Side side, char* message);
-bool buildBook(BookFile& book, const char* baseName, PositionDatabase& db, Side side, char* message);
+bool buildBook(BookFile& book, const char* baseName, PositionDatabase& db, Side side,
+               char* message);
 // Does the record enter the book of positions with `side` to move?
 bool takenIntoBook(const PositionRecord& record, Side side);

@@ -69,9 +69,19 @@ bool writeAll(int fd, const void* buffer, size_t size) {
 }  // namespace
 
 BookFile::BookFile()
-    : index_{}, indexFd_(-1), dataFd_(-1), lastLow_(0), lastHigh_(0), readPosition_(0),
-      recordCount_(0), written_(0), indexPath_{}, dataPath_{}, recordReads_(0),
-      writeFailed_(false), pendingRecords_(0) {}
+    : index_{},
+      indexFd_(-1),
+      dataFd_(-1),
+      lastLow_(0),
+      lastHigh_(0),
+      readPosition_(0),
+      recordCount_(0),
+      written_(0),
+      indexPath_{},
+      dataPath_{},
+      recordReads_(0),
+      writeFailed_(false),
+      pendingRecords_(0) {}
 
 BookFile::~BookFile() { close(); }
 
@@ -263,8 +273,8 @@ bool BookFile::finish(char* message) {
   //    or the next open would reject it.
   static uint8_t raw[BookIndexBytes];
   for (int b = 0; b < BookBuckets; ++b) storeLittle32(raw + 4 * b, index_[b]);
-  bool indexWritten = writeAll(indexFd_, raw, BookIndexBytes) &&
-                      ftruncate(indexFd_, BookIndexBytes) == 0;
+  bool indexWritten =
+      writeAll(indexFd_, raw, BookIndexBytes) && ftruncate(indexFd_, BookIndexBytes) == 0;
   if (::close(indexFd_) != 0) indexWritten = false;
   indexFd_ = -1;
   if (!indexWritten) {

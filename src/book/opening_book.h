@@ -8,9 +8,9 @@
 constexpr int BookBuckets = 131072;  // top 17 bits of the key
 constexpr int BookIndexBytes = BookBuckets * 4;
 constexpr int BookRecordBytes = 6;
-constexpr int BookBucketShift = 47;         // key >> 47 is the bucket
-constexpr int BookBaseNameChars = 20;       // longest base name used for the paths
-constexpr int BookMessageBytes = 256;       // size of every message buffer passed in
+constexpr int BookBucketShift = 47;    // key >> 47 is the bucket
+constexpr int BookBaseNameChars = 20;  // longest base name used for the paths
+constexpr int BookMessageBytes = 256;  // size of every message buffer passed in
 constexpr int BookWriteBufferRecords = 8192;
 
 class BookFile {

@@ -7,7 +7,6 @@
 
 #include <array>
 
-
 Bitboard SquareBit[64];
 Bitboard KingAttacks[64];
 Bitboard KnightAttacks[64];
@@ -158,8 +157,7 @@ Bitboard filesOnRows(int s, int firstRow, int lastRow, bool withNeighbours) {
   Bitboard set = 0;
   for (int row = firstRow; row <= lastRow; ++row)
     for (int file = fileOf(s) - 1; file <= fileOf(s) + 1; ++file)
-      if (onBoard(row, file) && (withNeighbours || file == fileOf(s)))
-        set |= bitOf(row * 8 + file);
+      if (onBoard(row, file) && (withNeighbours || file == fileOf(s))) set |= bitOf(row * 8 + file);
   return set;
 }
 
@@ -226,9 +224,8 @@ void initSquareTables() {
     const Bitboard only = SquareBit[s];
     RookEmpty[s] = RankAttacks[s][(only >> Rank.shift[s]) & 255] |
                    FileAttacks[s][(FileMajorBit[s] >> FileMajor.shift[s]) & 255];
-    BishopEmpty[s] =
-        DiagA1H8Attacks[s][(DiagA1H8Bit[s] >> DiagA1H8Shift[s]) & DiagA1H8Mask[s]] |
-        DiagA8H1Attacks[s][(DiagA8H1Bit[s] >> DiagA8H1Shift[s]) & DiagA8H1Mask[s]];
+    BishopEmpty[s] = DiagA1H8Attacks[s][(DiagA1H8Bit[s] >> DiagA1H8Shift[s]) & DiagA1H8Mask[s]] |
+                     DiagA8H1Attacks[s][(DiagA8H1Bit[s] >> DiagA8H1Shift[s]) & DiagA8H1Mask[s]];
     QueenEmpty[s] = RookEmpty[s] | BishopEmpty[s];
   }
 }
@@ -239,8 +236,8 @@ void initEnPassantPairs() {
   for (int i = 0; i < BoardSize; ++i) {
     const int blackTarget = Rank6First + i;  // White captures; Black pawn one row below
     const int whiteTarget = Rank3First + i;  // Black captures; White pawn one row above
-    for (auto [e, taken] : {std::pair{blackTarget, blackTarget + 8},
-                            std::pair{whiteTarget, whiteTarget - 8}}) {
+    for (auto [e, taken] :
+         {std::pair{blackTarget, blackTarget + 8}, std::pair{whiteTarget, whiteTarget - 8}}) {
       EnPassantPairFileMajor[e] = FileMajorBit[e] | FileMajorBit[taken];
       EnPassantPairDiagA1H8[e] = DiagA1H8Bit[e] | DiagA1H8Bit[taken];
       EnPassantPairDiagA8H1[e] = DiagA8H1Bit[e] | DiagA8H1Bit[taken];

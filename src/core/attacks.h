@@ -32,10 +32,10 @@ extern Bitboard BishopEmpty[64];
 extern Bitboard QueenEmpty[64];
 
 // Pawn-structure masks for the evaluation.
-extern Bitboard FileMask[64];          // the file of s without s
-extern Bitboard AdjacentFilesMask[64]; // the files beside s
-extern Bitboard PassedPawnMask[2][64]; // [side]: own and adjacent files ahead of s
-extern Bitboard FrontSpan[2][64];      // [side]: own file ahead of s
+extern Bitboard FileMask[64];           // the file of s without s
+extern Bitboard AdjacentFilesMask[64];  // the files beside s
+extern Bitboard PassedPawnMask[2][64];  // [side]: own and adjacent files ahead of s
+extern Bitboard FrontSpan[2][64];       // [side]: own file ahead of s
 
 // Rotated-occupancy bits of an en-passant capture (destination and taken pawn),
 // filled for rank-6 and rank-3 squares only.

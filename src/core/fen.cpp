@@ -8,9 +8,9 @@
 #include <cstring>
 #include <limits>
 
+#include "core/attacks.h"
 #include "core/key_table.h"
 #include "core/position.h"
-#include "core/attacks.h"
 
 namespace {
 

@@ -7,10 +7,11 @@
 // the excess is consumed and dropped.
 #include "core/input.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <unistd.h>
 
 namespace {
 

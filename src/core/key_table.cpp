@@ -1,6 +1,7 @@
 // Generated once by scripts/generate_key_table.py; never edit or regenerate.
 #include "core/key_table.h"
 
+// clang-format off
 const uint64_t KeyTable[13][64] = {
   {
     0x5A2065E275A6D950ULL, 0x75CD120BD95E93DAULL, 0x63439ED9F8E069FAULL, 0xC761437649DA89E5ULL,
@@ -237,3 +238,4 @@ const uint64_t KeyTable[13][64] = {
     0x7E1332FBF7A4BE96ULL, 0xD626F1ED9ED2586DULL, 0x8028866073AC1B2DULL, 0x022547CF5EA4653EULL,
   },
 };
+// clang-format on

@@ -11,11 +11,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/attacks.h"
 #include "core/key_table.h"
+#include "core/log.h"
 #include "core/position.h"
 #include "core/side_traits.h"
-#include "core/attacks.h"
-#include "core/log.h"
 
 PlyState PlyStack[PlyStackSize];
 PlyState* CurrentPly = PlyStack;

@@ -2,8 +2,8 @@
 // bounds of the ply's move list and the search's per-ply fields.
 #pragma once
 
-#include "core/types.h"
 #include "core/move_list.h"
+#include "core/types.h"
 
 // The checkers of the side to move and the rook and bishop rays of its king.
 struct CheckInfo {

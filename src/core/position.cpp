@@ -4,8 +4,8 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "core/key_table.h"
 #include "core/attacks.h"
+#include "core/key_table.h"
 
 // Constant-initialised so that nothing running before main sees it unset:
 // White to move, first game ply, history top on the first record.

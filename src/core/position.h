@@ -6,16 +6,16 @@
 
 // One entry per position since the last set-up.
 struct HistoryEntry {
-  uint64_t key;        // PositionKey of the position
-  Move move;           // move made from this position (NullMoveMarker for a null move)
-  uint16_t reversible; // plies since the last capture, pawn move or castling
+  uint64_t key;         // PositionKey of the position
+  Move move;            // move made from this position (NullMoveMarker for a null move)
+  uint16_t reversible;  // plies since the last capture, pawn move or castling
 };
 
 // The game history holds the game's positions plus the positions of the
 // deepest search line. Game moves compact it (playGameMove) before it can
 // fill up, so no game length can overflow it.
 constexpr int GameHistoryCapacity = 1024;
-constexpr int GameHistorySlack = 256;   // room above the capacity for a search line
+constexpr int GameHistorySlack = 256;  // room above the capacity for a search line
 constexpr int HistoryKeepOnCompaction = 128;
 
 // The game position as the interface sees it (not inside a search and not
@@ -31,20 +31,20 @@ struct RootSnapshot {
 struct Position {
   Bitboard pieces[13];  // 1..10 by piece code, 11 Black occupancy, 12 White occupancy, 0 scratch
   Bitboard all;
-  Bitboard fileMajor;   // auxiliary (rotated) occupancies, kept equal to `all`
+  Bitboard fileMajor;  // auxiliary (rotated) occupancies, kept equal to `all`
   Bitboard diagA1H8;
   Bitboard diagA8H1;
   PieceCode board[64];
-  uint8_t king[2];      // king squares; 100 while no king was placed
-  uint64_t key;         // PositionKey
-  uint32_t pawnKey;     // PawnKey
-  uint8_t enPassant;    // square passed over by the last double step, or 0
-  uint16_t castling;    // CastlingRights
+  uint8_t king[2];    // king squares; 100 while no king was placed
+  uint64_t key;       // PositionKey
+  uint32_t pawnKey;   // PawnKey
+  uint8_t enPassant;  // square passed over by the last double step, or 0
+  uint16_t castling;  // CastlingRights
   uint8_t totalMaterial;
   uint8_t pieceMaterial[2];
   uint8_t pawnCount[2];
-  Side side;            // side to move
-  uint16_t gamePly;     // 1 after a set-up, +1 per game move
+  Side side;         // side to move
+  uint16_t gamePly;  // 1 after a set-up, +1 per game move
   RootSnapshot root;
   HistoryEntry history[GameHistoryCapacity + GameHistorySlack];
   HistoryEntry* historyTop;  // describes the current position

@@ -24,12 +24,18 @@ constexpr Side opposite(Side s) { return static_cast<Side>(s ^ 1); }
 // Piece codes: White pieces are odd, Black even; 0 is an empty square.
 enum : PieceCode {
   Empty = 0,
-  WhitePawn = 1, BlackPawn = 2,
-  WhiteKnight = 3, BlackKnight = 4,
-  WhiteBishop = 5, BlackBishop = 6,
-  WhiteRook = 7, BlackRook = 8,
-  WhiteQueen = 9, BlackQueen = 10,
-  WhiteKing = 11, BlackKing = 12,
+  WhitePawn = 1,
+  BlackPawn = 2,
+  WhiteKnight = 3,
+  BlackKnight = 4,
+  WhiteBishop = 5,
+  BlackBishop = 6,
+  WhiteRook = 7,
+  BlackRook = 8,
+  WhiteQueen = 9,
+  BlackQueen = 10,
+  WhiteKing = 11,
+  BlackKing = 12,
 };
 // Entries 11 and 12 of the piece bitboards hold the occupancy of each side.
 constexpr int OccupancyIndex = 11;  // + side
@@ -63,11 +69,18 @@ enum MoveType : int {
   CaptureMove = 1,
   EnPassantMove = 2,
   ResultMarker = 3,
-  PromoteQueen = 4, PromoteKnight = 5, PromoteRook = 6, PromoteBishop = 7,
-  CapturePromoteQueen = 8, CapturePromoteKnight = 9,
-  CapturePromoteRook = 10, CapturePromoteBishop = 11,
-  BlackCastleKing = 12, WhiteCastleKing = 13,
-  BlackCastleQueen = 14, WhiteCastleQueen = 15,
+  PromoteQueen = 4,
+  PromoteKnight = 5,
+  PromoteRook = 6,
+  PromoteBishop = 7,
+  CapturePromoteQueen = 8,
+  CapturePromoteKnight = 9,
+  CapturePromoteRook = 10,
+  CapturePromoteBishop = 11,
+  BlackCastleKing = 12,
+  WhiteCastleKing = 13,
+  BlackCastleQueen = 14,
+  WhiteCastleQueen = 15,
 };
 
 // The four castling moves are fixed values (king's squares in from/to).
@@ -91,8 +104,8 @@ constexpr bool isResultCode(Move m) { return moveType(m) == ResultMarker; }
 constexpr bool isRealMove(Move m) { return m != 0 && moveType(m) != ResultMarker; }
 
 // Scores: signed 16-bit centipawns from the side to move's view.
-constexpr int MateBase = 8100;      // mated at ply p scores p - MateBase
-constexpr int IllegalScore = 8190;  // -8190: illegal move / starting best score
+constexpr int MateBase = 8100;            // mated at ply p scores p - MateBase
+constexpr int IllegalScore = 8190;        // -8190: illegal move / starting best score
 constexpr int MateScoreThreshold = 8050;  // scores beyond +-this are mate scores
 
 // Search limits: the deepest ply a search steps to (deeper, only the

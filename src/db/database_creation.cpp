@@ -110,10 +110,17 @@ bool parsePositionLine(const char* line, PositionRecord& record) {
 
   // Result, then the ply number.
   switch (*p) {
-    case 'W': record.whiteWins = 1; break;
-    case 'B': record.blackWins = 1; break;
-    case 'D': record.draws = 1; break;
-    default: return false;
+    case 'W':
+      record.whiteWins = 1;
+      break;
+    case 'B':
+      record.blackWins = 1;
+      break;
+    case 'D':
+      record.draws = 1;
+      break;
+    default:
+      return false;
   }
   if (p[1] == '\0' || p[1] == '\n') return false;
   p += 2;
@@ -203,8 +210,8 @@ bool createDatabase(const char* inputPath, const char* outputPath, char side, ch
     } else if (samePosition(record, pass.accumulated)) {
       // 4.7 The same position again: one more game, earliest ply kept.
       if (plyOf(pass.accumulated) > plyOf(record)) {
-        pass.accumulated.plyByte = static_cast<uint8_t>(
-            (pass.accumulated.plyByte & RecordHasEnPassant) | plyOf(record));
+        pass.accumulated.plyByte =
+            static_cast<uint8_t>((pass.accumulated.plyByte & RecordHasEnPassant) | plyOf(record));
       }
       pass.accumulated.whiteWins += record.whiteWins;
       pass.accumulated.blackWins += record.blackWins;

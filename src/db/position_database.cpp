@@ -136,7 +136,8 @@ bool PositionDatabase::rewind() {
 }
 
 const PositionRecord* PositionDatabase::next() {
-  if (!file_ || readPosition_ == UINT64_MAX || static_cast<int64_t>(readPosition_) >= recordCount_) {
+  if (!file_ || readPosition_ == UINT64_MAX ||
+      static_cast<int64_t>(readPosition_) >= recordCount_) {
     return nullptr;
   }
   return readNext() ? &current_ : nullptr;

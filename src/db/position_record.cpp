@@ -19,26 +19,40 @@ uint64_t getLittle(const uint8_t* in, int bytes) {
 // Four-bit code of a piece letter; -1 for anything else.
 int pieceCode(char c) {
   switch (c) {
-    case 'B': return 4;
-    case 'K': return 5;
-    case 'N': return 6;
-    case 'P': return 7;
-    case 'Q': return 8;
-    case 'R': return 9;
-    case 'b': return 10;
-    case 'k': return 11;
-    case 'n': return 12;
-    case 'p': return 13;
-    case 'q': return 14;
-    case 'r': return 15;
-    default: return -1;
+    case 'B':
+      return 4;
+    case 'K':
+      return 5;
+    case 'N':
+      return 6;
+    case 'P':
+      return 7;
+    case 'Q':
+      return 8;
+    case 'R':
+      return 9;
+    case 'b':
+      return 10;
+    case 'k':
+      return 11;
+    case 'n':
+      return 12;
+    case 'p':
+      return 13;
+    case 'q':
+      return 14;
+    case 'r':
+      return 15;
+    default:
+      return -1;
   }
 }
 
 // Code n goes into byte n/2: the high half for even n, the low half for odd n.
 void putCode(uint8_t* nibbles, int n, uint8_t code) {
   uint8_t& b = nibbles[n / 2];
-  b = (n & 1) ? static_cast<uint8_t>((b & 0xF0) | code) : static_cast<uint8_t>((b & 0x0F) | code << 4);
+  b = (n & 1) ? static_cast<uint8_t>((b & 0xF0) | code)
+              : static_cast<uint8_t>((b & 0x0F) | code << 4);
 }
 
 }  // namespace

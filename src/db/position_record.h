@@ -39,7 +39,9 @@ void unpackRecord(const uint8_t* bytes, PositionRecord& record);
 // filling the codes after the last one with 15; at most 64 codes are kept.
 void encodeBoardNibbles(const char* placement, uint8_t* nibbles);
 inline int plyOf(const PositionRecord& r) { return r.plyByte & RecordPlyMask; }
-inline bool isWhiteToMove(const PositionRecord& r) { return (r.stateByte & RecordWhiteToMove) != 0; }
+inline bool isWhiteToMove(const PositionRecord& r) {
+  return (r.stateByte & RecordWhiteToMove) != 0;
+}
 // Ply numbers of 127 and above are stored as 127, negative ones as 0.
 uint8_t saturatePly(int ply);
 // Same placement, side, castling and en passant (bytes 8-40 and bit 7 of byte 41).

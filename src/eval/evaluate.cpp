@@ -2,21 +2,21 @@
 
 #include <cstring>
 
+#include "core/attacks.h"
 #include "core/position.h"
 #include "core/side_traits.h"
-#include "eval/piece_square.h"
-#include "core/attacks.h"
 #include "core/slider_attacks.h"
+#include "eval/piece_square.h"
 
 uint32_t PawnHashTable[1 << PawnHashBits];
 
 namespace {
 
 // Phases and material thresholds.
-constexpr int BareKingPhase = 4;        // below it, without pawns, nothing can be won
-constexpr int ShelterPhase = 36;        // shelter and exposure count from here up
-constexpr int MatingMaterial = 5;       // piece material a pawnless side needs to win
-constexpr int AttackingMaterial = 14;   // piece material that makes a king attack count
+constexpr int BareKingPhase = 4;       // below it, without pawns, nothing can be won
+constexpr int ShelterPhase = 36;       // shelter and exposure count from here up
+constexpr int MatingMaterial = 5;      // piece material a pawnless side needs to win
+constexpr int AttackingMaterial = 14;  // piece material that makes a king attack count
 constexpr int QueenBalanceMaterial = 12;
 
 // Pawn hash entry: key check in the top bits, biased score in the low 16.
@@ -46,7 +46,7 @@ constexpr int KnightBaseValue = 320;
 constexpr int BishopBaseValue = 325;
 constexpr int RookBaseValue = 500;
 constexpr int QueenBaseValue = 950;
-constexpr int KnightPawnPivot = 6;       // knights gain with every pawn above this count
+constexpr int KnightPawnPivot = 6;  // knights gain with every pawn above this count
 constexpr int BishopMobilityUnit = 5;
 constexpr int BishopMobilityOffset = 24;
 constexpr int RookMobilityUnit = 2;
@@ -84,14 +84,13 @@ constexpr int QueenTropism[8] = {9, 9, 8, 4, 2, 1, 0, 0};
 constexpr int ExposureMultiplier[16] = {1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 4, 4, 4, 4};
 constexpr int AttackWeightCount = 128;
 constexpr int16_t AttackWeight[AttackWeightCount] = {
-    0,   1,   3,   8,   10,  15,  20,  25,  30,  35,  40,  45,  50,  55,  60,  65,
-    70,  75,  80,  85,  90,  95,  100, 110, 115, 117, 120, 122, 125, 127, 130, 132,
-    135, 137, 140, 142, 145, 147, 150, 152, 155, 157, 160, 162, 165, 167, 170, 172,
-    165, 167, 170, 172, 175, 177, 190, 192, 195, 197, 200, 200, 200, 200, 200, 200,
-    200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200,
-    200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200,
-    200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200,
-    200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200};
+    0,   1,   3,   8,   10,  15,  20,  25,  30,  35,  40,  45,  50,  55,  60,  65,  70,  75,  80,
+    85,  90,  95,  100, 110, 115, 117, 120, 122, 125, 127, 130, 132, 135, 137, 140, 142, 145, 147,
+    150, 152, 155, 157, 160, 162, 165, 167, 170, 172, 165, 167, 170, 172, 175, 177, 190, 192, 195,
+    197, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200,
+    200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200,
+    200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200,
+    200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200};
 
 // Squares and rows seen from White; Black's shelter, trap and seventh-rank
 // squares are the same squares reflected across the middle of the board.

@@ -6,20 +6,20 @@
 // exchange evaluator does not).
 #include "eval/piece_square.h"
 
-const int16_t PieceValue[13] = {0,   100, 100, 320,  320,  325, 325,
-                                500, 500, 950, 950, 2000, 2000};
+const int16_t PieceValue[13] = {0, 100, 100, 320, 320, 325, 325, 500, 500, 950, 950, 2000, 2000};
 
 const int16_t* PieceSquareLookup[6][PhaseCount];
 
 namespace {
 
 // Phase bands: the phase is the total material of both sides (78 at the start).
-constexpr int OpeningAbove = 70;      // above: every kind reads its opening table
-constexpr int PawnMiddleFrom = 63;    // 63..70: pawns still on their second table
-constexpr int KingMiddleFrom = 47;    // 47..70: king on its second table
-constexpr int LateFrom = 15;          // 15..46 king, 15..62 pawns: third tables
-                                      // 0..14: king and pawns on their fourth tables
+constexpr int OpeningAbove = 70;    // above: every kind reads its opening table
+constexpr int PawnMiddleFrom = 63;  // 63..70: pawns still on their second table
+constexpr int KingMiddleFrom = 47;  // 47..70: king on its second table
+constexpr int LateFrom = 15;        // 15..46 king, 15..62 pawns: third tables
+                                    // 0..14: king and pawns on their fourth tables
 
+// clang-format off
 // King: hide in the corner early, walk to the centre when material is gone.
 const int16_t KingOpening[64] = {
       4,  12,  -4,  -6,  -6,  -4,  12,   4,
@@ -193,6 +193,7 @@ const int16_t QueenLater[64] = {
      -2,   0,   1,   2,   2,   1,   0,  -2,
      -4,  -2,  -1,   0,   0,  -1,  -2,  -4,
 };
+// clang-format on
 
 }  // namespace
 

@@ -12,10 +12,10 @@
 
 #include <algorithm>
 
-#include "core/position.h"
-#include "eval/piece_square.h"
 #include "core/attacks.h"
+#include "core/position.h"
 #include "core/slider_attacks.h"
+#include "eval/piece_square.h"
 #include "movegen/move_scores.h"
 
 namespace {
@@ -24,12 +24,12 @@ namespace {
 // pieces on the board, so this never fills.
 constexpr int SwapCapacity = 40;
 
-constexpr int16_t PromotionGain = 800;       // a queen in place of the pawn
-constexpr int16_t EarlyFinishMargin = 50;    // a side that gains more than this may stop
-constexpr int16_t LosingLimit = -50;         // results at or below this count as losing
-constexpr int16_t WinningBase = -9500;       // base of winning captures
-constexpr int16_t EvenBase = -29985;         // an even exchange
-constexpr int16_t LosingBase = -30000;       // base of losing captures
+constexpr int16_t PromotionGain = 800;     // a queen in place of the pawn
+constexpr int16_t EarlyFinishMargin = 50;  // a side that gains more than this may stop
+constexpr int16_t LosingLimit = -50;       // results at or below this count as losing
+constexpr int16_t WinningBase = -9500;     // base of winning captures
+constexpr int16_t EvenBase = -29985;       // an even exchange
+constexpr int16_t LosingBase = -30000;     // base of losing captures
 
 enum class Line { Orthogonal, Diagonal };
 
@@ -45,7 +45,8 @@ inline int16_t squareEntry(PieceCode piece, int square) {
 template <Line L>
 inline Bitboard xray(int sq, int to, Bitboard sliders) {
   const Bitboard candidates =
-      (L == Line::Orthogonal ? RookEmpty[sq] & RookEmpty[to] : BishopEmpty[sq] & BishopEmpty[to]) & sliders;
+      (L == Line::Orthogonal ? RookEmpty[sq] & RookEmpty[to] : BishopEmpty[sq] & BishopEmpty[to]) &
+      sliders;
   if (!candidates) return 0;
   return (L == Line::Orthogonal ? rookAttacks(sq) : bishopAttacks(sq)) & candidates;
 }
@@ -66,8 +67,8 @@ int16_t exchangeScore(PieceCode mover, int from, int to, Bitboard orthogonalSlid
   int16_t positional = static_cast<int16_t>(-squareEntry(mover, from));
 
   // Setup 2. Every piece of either colour that attacks the target.
-  Bitboard attackers = (bishopAttacks(to) & diagonalSliders) | (rookAttacks(to) & orthogonalSliders) |
-                       (KingAttacks[to] & kings) |
+  Bitboard attackers = (bishopAttacks(to) & diagonalSliders) |
+                       (rookAttacks(to) & orthogonalSliders) | (KingAttacks[to] & kings) |
                        (KnightAttacks[to] & (Pos.pieces[WhiteKnight] | Pos.pieces[BlackKnight])) |
                        (WhitePawnAttacks[to] & Pos.pieces[BlackPawn]) |
                        (BlackPawnAttacks[to] & Pos.pieces[WhitePawn]);
@@ -173,7 +174,8 @@ int16_t exchangeScore(PieceCode mover, int from, int to, Bitboard orthogonalSlid
     if (swap[n] - PieceValue[onSquare] > EarlyFinishMargin) {
       if (s == us) {
         if (swap[0] == 0) return static_cast<int16_t>(positional + EvenBase);
-        if (victim != Empty) positional = static_cast<int16_t>(positional + squareEntry(victim, to));
+        if (victim != Empty)
+          positional = static_cast<int16_t>(positional + squareEntry(victim, to));
         return static_cast<int16_t>(positional + swap[n - 2] + WinningBase);
       }
       return static_cast<int16_t>(positional + PieceValue[onSquare] / 2 - swap[n] + LosingBase);
@@ -215,7 +217,8 @@ int16_t exchangeScore(PieceCode mover, int from, int to, Bitboard orthogonalSlid
   }
 
   // Minimax back to the first capture: each side may decline to recapture.
-  for (int k = n - 1; k >= 1; --k) swap[k - 1] = std::min<int16_t>(swap[k - 1], static_cast<int16_t>(-swap[k]));
+  for (int k = n - 1; k >= 1; --k)
+    swap[k - 1] = std::min<int16_t>(swap[k - 1], static_cast<int16_t>(-swap[k]));
   const int16_t result = swap[0];
   if (result <= LosingLimit) return static_cast<int16_t>(positional + result + LosingBase);
   if (result == 0) return static_cast<int16_t>(positional + EvenBase);

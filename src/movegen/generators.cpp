@@ -8,11 +8,11 @@
 // must keep their order.
 #include "movegen/generators.h"
 
+#include "core/attacks.h"
 #include "core/position.h"
 #include "core/side_traits.h"
-#include "eval/piece_square.h"
-#include "core/attacks.h"
 #include "core/slider_attacks.h"
+#include "eval/piece_square.h"
 #include "movegen/exchange.h"
 
 namespace {
@@ -40,14 +40,13 @@ constexpr Bitboard shifted(Bitboard b) {
 // the exchange evaluator. Indexed by piece kind.
 constexpr int16_t PlainVictimValue[6] = {0, 270, 275, 450, 900, 1950};
 constexpr int16_t CaptureOffset[6] = {
-    MoveScore::PawnCaptureOffset,   MoveScore::KnightCaptureOffset,
-    MoveScore::BishopCaptureOffset, MoveScore::RookCaptureOffset,
-    MoveScore::QueenCaptureOffset,  MoveScore::KingCaptureOffset};
+    MoveScore::PawnCaptureOffset, MoveScore::KnightCaptureOffset, MoveScore::BishopCaptureOffset,
+    MoveScore::RookCaptureOffset, MoveScore::QueenCaptureOffset,  MoveScore::KingCaptureOffset};
 // Interpositions against a sliding check, by piece kind (pawns push at the
 // quiet score).
-constexpr int16_t BlockScore[6] = {MoveScore::Quiet,     MoveScore::KnightBlock,
+constexpr int16_t BlockScore[6] = {MoveScore::Quiet,       MoveScore::KnightBlock,
                                    MoveScore::BishopBlock, MoveScore::RookBlock,
-                                   MoveScore::QueenBlock, MoveScore::Quiet};
+                                   MoveScore::QueenBlock,  MoveScore::Quiet};
 
 // Rooks and queens of both colours, bishops and queens of both colours: what
 // the exchange evaluator needs for its x-rays. Formed once per generator call.
@@ -114,7 +113,8 @@ MoveEntry* pawnCaptures(MoveEntry* end, Bitboard pawnsOffEdge) {
   Bitboard targets = shifted<Delta>(pawnsOffEdge);
   if (!targets) return end;
   const int ep = Pos.enPassant;
-  if (ep && (targets & bitOf(ep))) end = put(end, ep - Delta, ep, EnPassantMove, MoveScore::EnPassant);
+  if (ep && (targets & bitOf(ep)))
+    end = put(end, ep - Delta, ep, EnPassantMove, MoveScore::EnPassant);
   targets &= occupancyOf(opposite(S));
   for (Bitboard t = targets & PromotionRank; t; t &= t - 1) {
     const int to = firstSquare(t);
@@ -122,7 +122,8 @@ MoveEntry* pawnCaptures(MoveEntry* end, Bitboard pawnsOffEdge) {
   }
   for (Bitboard t = targets & ~PromotionRank; t; t &= t - 1) {
     const int to = firstSquare(t);
-    end = put(end, to - Delta, to, CaptureMove, PieceValue[Pos.board[to]] + MoveScore::PawnCaptureOffset);
+    end = put(end, to - Delta, to, CaptureMove,
+              PieceValue[Pos.board[to]] + MoveScore::PawnCaptureOffset);
   }
   return end;
 }
@@ -138,7 +139,8 @@ MoveEntry* pieceMoves(MoveEntry* end, PieceCode piece, Bitboard own, Bitboard en
       const int to = firstSquare(t);
       end = put(end, from, to, CaptureMove, captureScore<K>(piece, from, to, sliders));
     }
-    for (Bitboard t = reach & ~enemy; t; t &= t - 1) end = put(end, from, firstSquare(t), QuietMove, MoveScore::Quiet);
+    for (Bitboard t = reach & ~enemy; t; t &= t - 1)
+      end = put(end, from, firstSquare(t), QuietMove, MoveScore::Quiet);
   }
   return end;
 }
@@ -169,7 +171,8 @@ MoveEntry* kingMoves(MoveEntry* end, Bitboard reach, Bitboard enemy, const Slide
     const int16_t score = captureScore<KindKing>(King, from, to, sliders);
     if (score != MoveScore::DroppedKingCapture) end = put(end, from, to, CaptureMove, score);
   }
-  for (Bitboard t = reach & ~enemy; t; t &= t - 1) end = put(end, from, firstSquare(t), QuietMove, MoveScore::Quiet);
+  for (Bitboard t = reach & ~enemy; t; t &= t - 1)
+    end = put(end, from, firstSquare(t), QuietMove, MoveScore::Quiet);
   return end;
 }
 
@@ -249,7 +252,8 @@ MoveEntry* generateAll(MoveEntry* end) {
   }
 
   // 8. King.
-  end = kingMoves<S>(end, KingAttacks[Pos.king[S]] & ~KingAttacks[Pos.king[Them]] & ~own, enemy, sliders);
+  end = kingMoves<S>(end, KingAttacks[Pos.king[S]] & ~KingAttacks[Pos.king[Them]] & ~own, enemy,
+                     sliders);
 
   // 9. Castling: only rights and empty squares here; attacks on the king's
   //    path are left to the legality test after the move.
@@ -307,8 +311,9 @@ MoveEntry* generateEvasions(MoveEntry* end, const CheckInfo& info) {
   using T = SideTraits<S>;
   constexpr Side Them = T::Them;
   constexpr int Up = T::Forward;
-  constexpr int FromLeft = -T::ForwardTowardH;  // origin - destination, pawn on the file to the left
-  constexpr int FromRight = -T::ForwardTowardA;  // pawn on the file to the right
+  constexpr int FromLeft =
+      -T::ForwardTowardH;  // origin - destination, pawn on the file to the left
+  constexpr int FromRight = -T::ForwardTowardA;                // pawn on the file to the right
   constexpr int EpLeftAbove = squareOf(0, T::EnPassantRank);   // e.p. squares beyond the a-file
   constexpr int EpRightBelow = squareOf(7, T::EnPassantRank);  // e.p. squares before the h-file
   constexpr Bitboard PromotionRank = rankBits(SideTraits<S>::LastRank);
@@ -333,7 +338,8 @@ MoveEntry* generateEvasions(MoveEntry* end, const CheckInfo& info) {
     const PieceCode checker = Pos.board[c];
     const int16_t victim = PieceValue[checker];
     if (checker >= WhiteBishop && !(KingAttacks[king] & bitOf(c)))
-      block = info.orthogonalRays ? rookAttacks(c) & info.orthogonalRays : bishopAttacks(c) & info.diagonalRays;
+      block = info.orthogonalRays ? rookAttacks(c) & info.orthogonalRays
+                                  : bishopAttacks(c) & info.diagonalRays;
 
     // 3. En passant takes a checking pawn that has just made its double step.
     //    The edge tests come first so no board index leaves the board.
@@ -348,7 +354,8 @@ MoveEntry* generateEvasions(MoveEntry* end, const CheckInfo& info) {
     // 4. Pawn captures of the checker, promoting on the last rank.
     if (PawnSources[c] & Pos.pieces[Pawn]) {
       const bool promotes = (PromotionRank & bitOf(c)) != 0;
-      const int origins[2] = {fileOf(c) != 0 ? c + FromLeft : -1, fileOf(c) != 7 ? c + FromRight : -1};
+      const int origins[2] = {fileOf(c) != 0 ? c + FromLeft : -1,
+                              fileOf(c) != 7 ? c + FromRight : -1};
       for (const int from : origins) {
         if (from < 0 || Pos.board[from] != Pawn) continue;
         if (promotes)
@@ -384,7 +391,8 @@ MoveEntry* generateEvasions(MoveEntry* end, const CheckInfo& info) {
 
   // 8. King steps off the block squares; squares behind the king on the
   //    checking line are left to the legality test.
-  return kingMoves<S>(end, KingAttacks[king] & ~KingAttacks[Pos.king[Them]] & ~own & ~block, enemy, sliders);
+  return kingMoves<S>(end, KingAttacks[king] & ~KingAttacks[Pos.king[Them]] & ~own & ~block, enemy,
+                      sliders);
 }
 
 template MoveEntry* generateAll<White>(MoveEntry*);

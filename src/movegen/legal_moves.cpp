@@ -30,8 +30,8 @@ bool listed(Move m, const MoveEntry* end) {
 }  // namespace
 
 bool positionIsSetUp() {
-  return Pos.king[Black] < 64 && Pos.king[White] < 64 &&
-         Pos.board[Pos.king[Black]] == BlackKing && Pos.board[Pos.king[White]] == WhiteKing;
+  return Pos.king[Black] < 64 && Pos.king[White] < 64 && Pos.board[Pos.king[Black]] == BlackKing &&
+         Pos.board[Pos.king[White]] == WhiteKing;
 }
 
 bool sideToMoveInCheck() {

@@ -7,9 +7,9 @@
 
 #include <initializer_list>
 
+#include "core/attacks.h"
 #include "core/position.h"
 #include "core/side_traits.h"
-#include "core/attacks.h"
 #include "core/slider_attacks.h"
 
 namespace {
@@ -138,8 +138,8 @@ bool pawnMoveValid(int from, int to, int type) {
     case PromoteBishop:
       if (target != Empty) return false;
       if (to == from + forward) return true;
-      return type == QuietMove && to == from + 2 * forward &&
-             rankOfSquare(to) == doubleStepRank && Pos.board[to - forward] == Empty;
+      return type == QuietMove && to == from + 2 * forward && rankOfSquare(to) == doubleStepRank &&
+             Pos.board[to - forward] == Empty;
     case CaptureMove:
     case CapturePromoteQueen:
     case CapturePromoteKnight:

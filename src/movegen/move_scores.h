@@ -8,7 +8,7 @@ namespace MoveScore {
 constexpr int16_t Quiet = -30000;
 constexpr int16_t CastleKingSide = -29000;
 constexpr int16_t CastleQueenSide = -29500;
-constexpr int16_t PawnCaptureOffset = -9600;   // + victim value
+constexpr int16_t PawnCaptureOffset = -9600;  // + victim value
 constexpr int16_t EnPassant = -9500;
 constexpr int16_t PromoteQueen = -9401;
 constexpr int16_t PromoteKnight = -30005;
@@ -23,6 +23,6 @@ constexpr int16_t KnightBlock = -30320;
 constexpr int16_t BishopBlock = -30325;
 constexpr int16_t RookBlock = -30500;
 constexpr int16_t QueenBlock = -30950;
-constexpr int16_t CaptureFilter = -10000;      // captures below this are left out
+constexpr int16_t CaptureFilter = -10000;  // captures below this are left out
 constexpr int16_t DroppedKingCapture = -32767;
 }  // namespace MoveScore

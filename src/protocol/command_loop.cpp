@@ -15,6 +15,8 @@
 
 #include "book/book_creation.h"
 #include "book/opening_book.h"
+#include "core/input.h"
+#include "core/log.h"
 #include "core/make_move.h"
 #include "core/move_text.h"
 #include "core/ply_state.h"
@@ -27,8 +29,6 @@
 #include "protocol/engine_control.h"
 #include "protocol/engine_state.h"
 #include "protocol/thinking_output.h"
-#include "core/input.h"
-#include "core/log.h"
 #include "search/search_state.h"
 #include "search/time_budget.h"
 #include "search/transposition.h"
@@ -110,7 +110,8 @@ void commandSetboard() {
   EngineLog << "setboard " << line << std::endl;
   // The logged text keeps its line end; the FEN reader gets it without.
   size_t length = std::strlen(line);
-  while (length > 0 && (line[length - 1] == '\n' || line[length - 1] == '\r')) line[--length] = '\0';
+  while (length > 0 && (line[length - 1] == '\n' || line[length - 1] == '\r'))
+    line[--length] = '\0';
   // A refused text (kings on touching squares included) leaves the game as it was.
   if (!setUpGame(line)) EngineLog << "-M: tellusererror Illegal position" << std::endl;
 }

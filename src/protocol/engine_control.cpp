@@ -12,13 +12,13 @@
 
 #include "book/opening_book.h"
 #include "core/clock.h"
+#include "core/log.h"
 #include "core/make_move.h"
 #include "core/move_text.h"
 #include "core/position.h"
 #include "game/game.h"
-#include "protocol/engine_state.h"
 #include "movegen/legal_moves.h"
-#include "core/log.h"
+#include "protocol/engine_state.h"
 #include "search/alpha_beta.h"
 #include "search/root_search.h"
 #include "search/search_control.h"
@@ -69,7 +69,8 @@ const char* drawAfterMoveLine(Move code) {
 }
 
 const char* matesLine(bool confirmedByTable) {
-  if (confirmedByTable) return Pos.side == White ? "0-1 {Veltor mates 1#}\n" : "1-0 {Veltor mates 1#}\n";
+  if (confirmedByTable)
+    return Pos.side == White ? "0-1 {Veltor mates 1#}\n" : "1-0 {Veltor mates 1#}\n";
   return Pos.side == White ? "0-1 {Veltor mates 1}\n" : "1-0 {Veltor mates 1}\n";
 }
 
@@ -89,7 +90,8 @@ void ponder(bool afterSearch) {
   Move p = entry ? entry->move() : 0;
   if (p != 0 && !isLegalMove(p)) p = 0;
   if (p == 0) {
-    if (afterSearch) EngineLog << "-************** NO ponder move, clock:" << clockMs() << std::endl;
+    if (afterSearch)
+      EngineLog << "-************** NO ponder move, clock:" << clockMs() << std::endl;
     EngineLog << "- NO ponder move" << std::endl;
     return;
   }
@@ -121,7 +123,8 @@ void StartEngine(bool goodPonder, int depth) {
   PonderingSearch = EngineState == Pondering;
   StopSearch = false;
   if (!goodPonder) SearchStartClock = clockMs();
-  EngineLog << "*** xxx czas uzyty: " << static_cast<int32_t>(clockMs() - SearchStartClock) << std::endl;
+  EngineLog << "*** xxx czas uzyty: " << static_cast<int32_t>(clockMs() - SearchStartClock)
+            << std::endl;
   iterativeDeepening();
   EngineLog << "-M: exited StartEngine" << std::endl;
 }

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 
-
 enum EngineStateValue : int32_t {
   Forced = 0,     // the interface plays both sides; received moves are only played
   Thinking = 1,   // a search for the engine's own move runs

@@ -1,15 +1,15 @@
 #include "search/alpha_beta.h"
 
+#include "core/input_poll.h"
 #include "core/make_move.h"
 #include "core/position.h"
 #include "movegen/generators.h"
 #include "movegen/legal_moves.h"
 #include "movegen/legality.h"
-#include "search/search_control.h"
-#include "core/input_poll.h"
 #include "search/move_order.h"
 #include "search/ordering_tables.h"
 #include "search/quiescence.h"
+#include "search/search_control.h"
 #include "search/search_state.h"
 #include "search/transposition.h"
 

@@ -18,7 +18,9 @@ constexpr int16_t HashMoveOrder = 30000;
 constexpr int16_t Killer1Bonus = 1500;
 constexpr int16_t Killer2Bonus = 1000;
 
-bool materialIsDrawn() { return Pos.totalMaterial < InsufficientMaterialUnits && Pos.pawnCount[0] + Pos.pawnCount[1] == 0; }
+bool materialIsDrawn() {
+  return Pos.totalMaterial < InsufficientMaterialUnits && Pos.pawnCount[0] + Pos.pawnCount[1] == 0;
+}
 
 }  // namespace
 

@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <utility>
 
+#include "core/clock.h"
+#include "core/log.h"
 #include "core/make_move.h"
 #include "core/move_text.h"
 #include "core/position.h"
-#include "core/clock.h"
-#include "core/log.h"
 #include "movegen/legal_moves.h"
 #include "movegen/legality.h"
 #include "search/alpha_beta.h"
@@ -290,8 +290,9 @@ Move iterativeDeepening() {
     principalVariationText(variation, std::min<int>(IterationDepth, PrincipalVariationMaxPlies));
     EngineLog << "-E: " << IterationDepth << ":\t" << score << '\t' << variation << std::endl;
     if (SearchReporter* reporter = searchReporter()) {
-      reporter->iterationDone({IterationDepth, score, static_cast<int32_t>(clockMs() - SearchStartClock),
-                               NodeCount, variation});
+      reporter->iterationDone({IterationDepth, score,
+                               static_cast<int32_t>(clockMs() - SearchStartClock), NodeCount,
+                               variation});
     }
 
     if (score <= IterationDepth - MateBase || score >= MateBase - IterationDepth) {

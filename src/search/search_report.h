@@ -8,10 +8,10 @@
 // One completed iteration of the root search.
 struct IterationReport {
   int depth;
-  int score;             // from the side to move's view
-  int32_t elapsedMs;     // since SearchStartClock
-  uint32_t nodes;        // NodeCount
-  const char* variation; // principal variation text, moves separated by blanks
+  int score;              // from the side to move's view
+  int32_t elapsedMs;      // since SearchStartClock
+  uint32_t nodes;         // NodeCount
+  const char* variation;  // principal variation text, moves separated by blanks
 };
 
 class SearchReporter {

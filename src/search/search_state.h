@@ -16,9 +16,9 @@ extern int32_t AspirationState;  // 1 fail-high re-search, -1 fail-low re-search
 bool timeIsUp();
 
 // Limits and score constants
-constexpr uint32_t PollInterval = 16384;  // nodes between clock and input checks
+constexpr uint32_t PollInterval = 16384;        // nodes between clock and input checks
 constexpr int LastAlphaBetaPly = MaxSearchPly;  // deeper plies are left to the quiescence search
-constexpr int LastPly = PlyStackSize - 1;      // the last PlyState record
+constexpr int LastPly = PlyStackSize - 1;       // the last PlyState record
 constexpr int QuiescenceDepthFloor = -8;
 constexpr int FullWindow = 8100;  // the widest search window
 

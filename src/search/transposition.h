@@ -17,7 +17,9 @@ struct HashEntry {
   int depth() const { return word2 & MaxSearchPly; }
   int bound() const { return (word2 >> 7) & 3; }
   int age() const { return (word2 >> 9) & 511; }
-  int16_t score() const { return static_cast<int16_t>(static_cast<int>(word2 >> 18) - IllegalScore); }
+  int16_t score() const {
+    return static_cast<int16_t>(static_cast<int>(word2 >> 18) - IllegalScore);
+  }
 };
 struct HashBucket {
   HashEntry slot[3];
@@ -36,4 +38,3 @@ void clearTranspositionTable();
 // Probes for the current position and copies the entry's move, depth, score
 // and bound into the record; on a miss clears its hash move and hash depth.
 bool probeIntoRecord(PlyState& record);
-

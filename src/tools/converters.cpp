@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "core/position.h"
 #include "core/log.h"
+#include "core/position.h"
 #include "tools/game_file.h"
 #include "tools/pgn.h"
 #include "tools/text_input.h"

@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/log.h"
 #include "core/make_move.h"
 #include "core/position.h"
 #include "movegen/legal_moves.h"
 #include "movegen/legality.h"
-#include "core/log.h"
 #include "tools/san.h"
 
 PlyState ReplayStates[MaxGamePlies];
@@ -27,7 +27,8 @@ constexpr ResultForm ResultForms[] = {
 };
 
 // What a FEN tag of a game from the standard start begins with.
-constexpr const char* StartPlacementSideCastling = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq ";
+constexpr const char* StartPlacementSideCastling =
+    "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq ";
 
 bool startsWith(const char* text, const char* prefix) {
   return std::strncmp(text, prefix, std::strlen(prefix)) == 0;

@@ -9,9 +9,9 @@
 #include "tools/text_input.h"
 
 // Records
-constexpr int MaxGamePlies = 1023;      // moves a GameRecord and a game file record hold
-constexpr int MoveTokenLimit = 10;      // characters of one move token
-constexpr int TagLineLimit = 510;       // characters of a tag line that are looked at
+constexpr int MaxGamePlies = 1023;  // moves a GameRecord and a game file record hold
+constexpr int MoveTokenLimit = 10;  // characters of one move token
+constexpr int TagLineLimit = 510;   // characters of a tag line that are looked at
 
 // Result codes in bits 14-15 of a game header; bits 0-13 count the plies.
 constexpr uint16_t WhiteWonCode = 0x8000;

@@ -1,8 +1,8 @@
 #include "tools/san.h"
 
+#include "core/attacks.h"
 #include "core/make_move.h"
 #include "core/position.h"
-#include "core/attacks.h"
 #include "core/slider_attacks.h"
 #include "movegen/legal_moves.h"
 #include "movegen/legality.h"
@@ -27,11 +27,20 @@ int squareFromText(char file, char rank) {
 // Offset of a promotion letter from the queen promotion type, or -1.
 int promotionOffset(char c) {
   switch (c) {
-    case 'Q': case 'q': return 0;
-    case 'N': case 'n': return 1;
-    case 'R': case 'r': return 2;
-    case 'B': case 'b': return 3;
-    default: return -1;
+    case 'Q':
+    case 'q':
+      return 0;
+    case 'N':
+    case 'n':
+      return 1;
+    case 'R':
+    case 'r':
+      return 2;
+    case 'B':
+    case 'b':
+      return 3;
+    default:
+      return -1;
   }
 }
 
@@ -149,14 +158,18 @@ Move parseSanMove(const char* text) {
 
   // 2. The remaining length decides how the text is read.
   switch (n) {
-    case 2: return readTwoCharacters(cleaned);
-    case 3: return readThreeCharacters(cleaned);
-    case 4: return readFourCharacters(cleaned);
+    case 2:
+      return readTwoCharacters(cleaned);
+    case 3:
+      return readThreeCharacters(cleaned);
+    case 4:
+      return readFourCharacters(cleaned);
     case 5:
       // A fully specified piece move (Qh4e1): the letter is redundant.
       if (const Move m = parseCoordinateMove(cleaned + 1)) return m;
       return parseCoordinateMove(cleaned);
-    default: return 0;
+    default:
+      return 0;
   }
 }
 

@@ -1,10 +1,11 @@
+#include "book/book_creation.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "book/book_creation.h"
 #include "book/opening_book.h"
 #include "db/db_test_helpers.h"
 #include "db/position_database.h"
@@ -45,11 +46,12 @@ class BookCreation : public testing::Test {
 };
 
 TEST_F(BookCreation, BooksHoldTheTakenKeysAndTotalsCountEveryRecord) {
-  writeDatabaseFile("black.db", {statsRecord(0x10, 107, 93, 0, 5, false),
-                                 statsRecord(0x20, 106, 94, 0, 5, false),
-                                 statsRecord(0x8000000000000030ull, 3, 0, 1, 64, false),
-                                 statsRecord(0xFFFF800000000040ull, 2, 1, 0, 9, false)});
-  writeDatabaseFile("white.db", {statsRecord(0x10, 54, 46, 0, 11), statsRecord(0x11, 54, 46, 0, 12)});
+  writeDatabaseFile(
+      "black.db", {statsRecord(0x10, 107, 93, 0, 5, false), statsRecord(0x20, 106, 94, 0, 5, false),
+                   statsRecord(0x8000000000000030ull, 3, 0, 1, 64, false),
+                   statsRecord(0xFFFF800000000040ull, 2, 1, 0, 9, false)});
+  writeDatabaseFile("white.db",
+                    {statsRecord(0x10, 54, 46, 0, 11), statsRecord(0x11, 54, 46, 0, 12)});
   const std::string out = runCommand();
   // Black totals: W 218, B 188, D 1 -> (218 + 0.5) / 407.
   EXPECT_EQ(out,

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "book/book_test_helpers.h"
 #include "book/opening_book.h"
 #include "core/make_move.h"
 #include "core/move_text.h"
 #include "core/ply_state.h"
 #include "core/position.h"
-#include "book/book_test_helpers.h"
 #include "db/db_test_helpers.h"
 #include "movegen/generators.h"
 

@@ -1,5 +1,6 @@
-#include <gtest/gtest.h>
+#include "book/opening_book.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -8,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "book/opening_book.h"
 #include "book/book_test_helpers.h"
 #include "db/db_test_helpers.h"
 
@@ -46,20 +46,26 @@ TEST_F(BookFiles, WriterIndexHoldsBucketEnds) {
 }
 
 TEST_F(BookFiles, RoundTripFindsEdgesOfTheKeySpace) {
-  const std::vector<uint64_t> keys = {
-      0,                                  // bucket 0, first record
-      inBucket(0, 0x7FFFFFFFFFFFull),
-      inBucket(7, 5), inBucket(7, 6), inBucket(7, 0x100000000ull),
-      inBucket(LastBucket, 0),            // first record of the last bucket
-      inBucket(LastBucket, 0x400000000ull),
-      ~0ull};                             // last record of the file
+  const std::vector<uint64_t> keys = {0,  // bucket 0, first record
+                                      inBucket(0, 0x7FFFFFFFFFFFull),
+                                      inBucket(7, 5),
+                                      inBucket(7, 6),
+                                      inBucket(7, 0x100000000ull),
+                                      inBucket(LastBucket, 0),  // first record of the last bucket
+                                      inBucket(LastBucket, 0x400000000ull),
+                                      ~0ull};  // last record of the file
   writeBook("rt", keys);
   ASSERT_TRUE(book_->open("rt", message_)) << message_;
   EXPECT_EQ(book_->recordCount(), static_cast<int64_t>(keys.size()));
   for (uint64_t key : keys) EXPECT_TRUE(book_->contains(key)) << std::hex << key;
-  const uint64_t absent[] = {1, inBucket(7, 4), inBucket(7, 7), inBucket(7, 0x100000001ull),
-                             inBucket(7, 0x200000000ull) | 6, inBucket(LastBucket, 1),
-                             ~0ull - 1, inBucket(8, 5)};
+  const uint64_t absent[] = {1,
+                             inBucket(7, 4),
+                             inBucket(7, 7),
+                             inBucket(7, 0x100000001ull),
+                             inBucket(7, 0x200000000ull) | 6,
+                             inBucket(LastBucket, 1),
+                             ~0ull - 1,
+                             inBucket(8, 5)};
   for (uint64_t key : absent) EXPECT_FALSE(book_->contains(key)) << std::hex << key;
 }
 

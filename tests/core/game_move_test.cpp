@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "core/log.h"
 #include "core/make_move.h"
 #include "core/move_text.h"
 #include "core/position.h"
 #include "core/position_compare.h"
-#include "core/log.h"
 #include "support/test_support.h"
 
 namespace {

@@ -1,12 +1,11 @@
-#include <gtest/gtest.h>
+#include "core/input.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
-
-#include "core/input.h"
 
 namespace {
 

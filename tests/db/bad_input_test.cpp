@@ -17,7 +17,8 @@ TEST(DatabaseBadInput, DisorderedFilesNeverGiveAnotherKeysRecord) {
   ASSERT_TRUE(dir.entered());
   const std::vector<uint64_t> keys = {0x50, 0x10, 0x90, 0x30, 0x30, 0x70, 0x20, 0x80};
   std::vector<PositionRecord> records;
-  for (size_t i = 0; i < keys.size(); ++i) records.push_back(statsRecord(keys[i], uint32_t(i) + 1, 0, 0));
+  for (size_t i = 0; i < keys.size(); ++i)
+    records.push_back(statsRecord(keys[i], uint32_t(i) + 1, 0, 0));
   writeDatabaseFile("bad.db", records, std::string(PositionRecordBytes - 1, '\x7F'));
 
   PositionDatabase db;

@@ -1,9 +1,10 @@
+#include "db/database_creation.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "db/database_creation.h"
 #include "db/db_commands.h"
 #include "db/db_test_helpers.h"
 #include "db/position_database.h"
@@ -50,11 +51,11 @@ class DatabaseCreation : public testing::Test {
 };
 
 TEST_F(DatabaseCreation, EqualKeysMergeIntoOneRecord) {
-  PassResult pass = runPass(line("0000000000000010", 'w', 'W', 12) +
-                            line("0000000000000010", 'w', 'D', 5) +
-                            line("0000000000000010", 'w', 'W', 30) +
-                            line("0000000000000020", 'w', 'B', 7, Kings, "-", "c6"),
-                            'W');
+  PassResult pass =
+      runPass(line("0000000000000010", 'w', 'W', 12) + line("0000000000000010", 'w', 'D', 5) +
+                  line("0000000000000010", 'w', 'W', 30) +
+                  line("0000000000000020", 'w', 'B', 7, Kings, "-", "c6"),
+              'W');
   ASSERT_TRUE(pass.ok) << pass.message;
   std::vector<PositionRecord> records = readDatabase("out.db");
   ASSERT_EQ(records.size(), 2u);
@@ -70,9 +71,10 @@ TEST_F(DatabaseCreation, EqualKeysMergeIntoOneRecord) {
 }
 
 TEST_F(DatabaseCreation, SharedKeyOfAnotherPositionReplacesTheRecord) {
-  PassResult pass = runPass(line("0000000000000010", 'b', 'W', 3) +
-                            line("0000000000000010", 'b', 'W', 3) +
-                            line("0000000000000010", 'b', 'D', 9, "8/8/8/8/8/8/8/k6K"), 'B');
+  PassResult pass =
+      runPass(line("0000000000000010", 'b', 'W', 3) + line("0000000000000010", 'b', 'W', 3) +
+                  line("0000000000000010", 'b', 'D', 9, "8/8/8/8/8/8/8/k6K"),
+              'B');
   ASSERT_TRUE(pass.ok);
   std::vector<PositionRecord> records = readDatabase("out.db");
   ASSERT_EQ(records.size(), 1u);
@@ -84,8 +86,9 @@ TEST_F(DatabaseCreation, SharedKeyOfAnotherPositionReplacesTheRecord) {
 TEST_F(DatabaseCreation, EnPassantAndCastlingSeparatePositions) {
   // Same key, same placement: another en-passant state or castling is another position.
   PassResult pass = runPass(line("0000000000000010", 'w', 'W', 3, Kings, "K") +
-                            line("0000000000000010", 'w', 'W', 3, Kings, "K", "e6") +
-                            line("0000000000000010", 'w', 'W', 3, Kings, "Q", "e6"), 'W');
+                                line("0000000000000010", 'w', 'W', 3, Kings, "K", "e6") +
+                                line("0000000000000010", 'w', 'W', 3, Kings, "Q", "e6"),
+                            'W');
   ASSERT_TRUE(pass.ok);
   std::vector<PositionRecord> records = readDatabase("out.db");
   ASSERT_EQ(records.size(), 1u);
@@ -117,14 +120,17 @@ TEST_F(DatabaseCreation, UnsortedInputStopsOnlyItsOwnSide) {
 }
 
 TEST_F(DatabaseCreation, ParseErrorOnFirstLineLeavesNoRecord) {
-  PassResult pass = runPass(line("0000000000000010", 'w', 'X', 1) + "short line\n" +
-                            line("0000000000000011", 'w', 'W', 2) +
-                            line("0000000000000012", 'w', 'Z', 3) +
-                            line("0000000000000013", 'w', 'B', 4), 'W');
+  PassResult pass =
+      runPass(line("0000000000000010", 'w', 'X', 1) + "short line\n" +
+                  line("0000000000000011", 'w', 'W', 2) + line("0000000000000012", 'w', 'Z', 3) +
+                  line("0000000000000013", 'w', 'B', 4),
+              'W');
   ASSERT_TRUE(pass.ok);
   // Short lines are not counted; the bad line keeps its count.
-  EXPECT_NE(pass.output.find("\nparse error skipped line: 1\n" + line("0000000000000010", 'w', 'X', 1) + "\n"),
-            std::string::npos) << pass.output;
+  EXPECT_NE(pass.output.find("\nparse error skipped line: 1\n" +
+                             line("0000000000000010", 'w', 'X', 1) + "\n"),
+            std::string::npos)
+      << pass.output;
   EXPECT_NE(pass.output.find("\nparse error skipped line: 3\n"), std::string::npos) << pass.output;
   std::vector<PositionRecord> records = readDatabase("out.db");
   ASSERT_EQ(records.size(), 2u);
@@ -133,7 +139,8 @@ TEST_F(DatabaseCreation, ParseErrorOnFirstLineLeavesNoRecord) {
 }
 
 TEST_F(DatabaseCreation, OtherSideOnlyGivesAnEmptyDatabase) {
-  PassResult pass = runPass(line("0000000000000010", 'b', 'W', 1) + line("0000000000000005", 'b', 'W', 1), 'W');
+  PassResult pass =
+      runPass(line("0000000000000010", 'b', 'W', 1) + line("0000000000000005", 'b', 'W', 1), 'W');
   EXPECT_TRUE(pass.ok);
   EXPECT_TRUE(fileExists("out.db"));
   EXPECT_EQ(readWholeFile("out.db").size(), 0u);
@@ -207,7 +214,8 @@ TEST_F(DatabaseCreation, WriteFailureIsNotSuccess) {
 }
 
 TEST_F(DatabaseCreation, CommandBuildsBlackThenWhite) {
-  writeTextFile("games.pos", line("0000000000000010", 'w', 'W', 1) + line("0000000000000011", 'b', 'D', 2));
+  writeTextFile("games.pos",
+                line("0000000000000010", 'w', 'W', 1) + line("0000000000000011", 'b', 'D', 2));
   testing::internal::CaptureStdout();
   runDbCreate("games.pos", "set");
   std::string out = testing::internal::GetCapturedStdout();
@@ -218,7 +226,8 @@ TEST_F(DatabaseCreation, CommandBuildsBlackThenWhite) {
   ASSERT_EQ(readDatabase("set_white.db").size(), 1u);
 
   // A failed Black pass leaves the White database unmade.
-  writeTextFile("bad.pos", line("0000000000000020", 'b', 'W', 1) + line("0000000000000010", 'b', 'W', 1));
+  writeTextFile("bad.pos",
+                line("0000000000000020", 'b', 'W', 1) + line("0000000000000010", 'b', 'W', 1));
   testing::internal::CaptureStdout();
   runDbCreate("bad.pos", "bad");
   out = testing::internal::GetCapturedStdout();

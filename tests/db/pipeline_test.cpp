@@ -37,7 +37,8 @@ void add(Counts& c, char result, int ply) {
 
 LineTally tallyPositionFiles(const std::string& dir) {
   LineTally tally;
-  for (const char* digit : {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "A", "B", "C", "D", "E", "F"}) {
+  for (const char* digit :
+       {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "A", "B", "C", "D", "E", "F"}) {
     std::ifstream in(dir + "/" + digit + ".pos");
     EXPECT_TRUE(in.good()) << digit;
     std::string line;
@@ -70,12 +71,14 @@ bool inBook(const Counts& c, bool whiteToMove) {
 
 std::string runEngine(const std::string& dir, const std::string& commands) {
   writeTextFile(dir + "/session.in", "console\n" + commands + "quit\n");
-  const std::string command = "cd '" + dir + "' && timeout 120 '" VELTOR_BINARY "' < session.in > session.out 2>&1";
+  const std::string command =
+      "cd '" + dir + "' && timeout 120 '" VELTOR_BINARY "' < session.in > session.out 2>&1";
   EXPECT_EQ(std::system(command.c_str()), 0) << command;
   return readWholeFile(dir + "/session.out");
 }
 
-std::vector<std::string> linesStartingWith(const std::string& text, const std::vector<std::string>& prefixes) {
+std::vector<std::string> linesStartingWith(const std::string& text,
+                                           const std::vector<std::string>& prefixes) {
   std::vector<std::string> found;
   std::istringstream in(text);
   std::string line;
@@ -111,11 +114,13 @@ TEST(Pipeline, RealCollectionBuildsDatabasesAndABookTheEnginePlays) {
   const std::string pgn = sharedDataPath("data/pgn/real/twic0920.pgn");
 
   // 1. The recipe script, start to end.
-  const std::string build = "VELTOR='" VELTOR_BINARY "' '" VELTOR_SOURCE_DIR "/scripts/build-book.sh' '" +
+  const std::string build = "VELTOR='" VELTOR_BINARY "' '" VELTOR_SOURCE_DIR
+                            "/scripts/build-book.sh' '" +
                             pgn + "' '" + dir + "' > '" + dir + "/build.out' 2>&1";
   ASSERT_EQ(std::system(build.c_str()), 0) << readWholeFile(dir + "/build.out");
   const std::string log = readWholeFile(dir + "/build-book.log");
-  for (const char* file : {"white.db", "black.db", "bookwtm.mbx", "bookwtm.mbk", "bookbtm.mbx", "bookbtm.mbk"}) {
+  for (const char* file :
+       {"white.db", "black.db", "bookwtm.mbx", "bookwtm.mbk", "bookbtm.mbx", "bookbtm.mbk"}) {
     EXPECT_TRUE(fileExists(dir + "/" + file)) << file;
   }
 
@@ -132,7 +137,8 @@ TEST(Pipeline, RealCollectionBuildsDatabasesAndABookTheEnginePlays) {
 
   // 4. A fresh engine: "dbshow" counts and "bookshow" answers for the samples.
   std::string commands;
-  for (const Sample& s : Samples) commands += std::string("new\nforce\n") + s.moves + "\ndbshow\nbookshow\n";
+  for (const Sample& s : Samples)
+    commands += std::string("new\nforce\n") + s.moves + "\ndbshow\nbookshow\n";
   const std::vector<std::string> answers =
       linesStartingWith(runEngine(dir, commands), {"w: ", "record not found.", "YES", "NO"});
   ASSERT_EQ(answers.size(), 2 * std::size(Samples));
@@ -147,7 +153,8 @@ TEST(Pipeline, RealCollectionBuildsDatabasesAndABookTheEnginePlays) {
     }
     const Counts& c = found->second;
     char line[128];
-    snprintf(line, sizeof line, "w: %ld, b: %ld, d: %ld, score: %f", c.white, c.black, c.draws, score(c));
+    snprintf(line, sizeof line, "w: %ld, b: %ld, d: %ld, score: %f", c.white, c.black, c.draws,
+             score(c));
     EXPECT_EQ(answers[2 * i], line) << Samples[i].moves;
     const bool taken = inBook(c, whiteToMove);
     inBookCount += taken;

@@ -1,3 +1,5 @@
+#include "db/position_database.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -6,7 +8,6 @@
 #include "core/position.h"
 #include "db/db_commands.h"
 #include "db/db_test_helpers.h"
-#include "db/position_database.h"
 
 namespace {
 

@@ -1,9 +1,10 @@
+#include "db/position_record.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "db/database_creation.h"
-#include "db/position_record.h"
 
 namespace {
 
@@ -44,9 +45,10 @@ TEST(PositionRecord, PackedLayoutIsLittleEndianWithoutPadding) {
 TEST(BoardNibbles, InitialPlacement) {
   uint8_t nibbles[BoardNibbleBytes];
   encodeBoardNibbles(StartPlacement, nibbles);
-  const uint8_t expected[BoardNibbleBytes] = {
-      0xFC, 0xAE, 0xBA, 0xCF, 0xDD, 0xDD, 0xDD, 0xDD, 0x33, 0x33, 0x33, 0x33, 0x77, 0x77, 0x77, 0x77,
-      0x96, 0x48, 0x54, 0x69, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+  const uint8_t expected[BoardNibbleBytes] = {0xFC, 0xAE, 0xBA, 0xCF, 0xDD, 0xDD, 0xDD, 0xDD,
+                                              0x33, 0x33, 0x33, 0x33, 0x77, 0x77, 0x77, 0x77,
+                                              0x96, 0x48, 0x54, 0x69, 0xFF, 0xFF, 0xFF, 0xFF,
+                                              0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
   EXPECT_EQ(0, std::memcmp(nibbles, expected, BoardNibbleBytes));
 }
 
@@ -99,7 +101,7 @@ TEST(PositionLine, MalformedLinesAreRejected) {
       "0000000000000001\t8/8/8/8/8/8/8/K6k b - -\tX\t3\n",  // unknown result
       "0000000000000001\t8/8/8/8/8/8/8/K6k b - -\tW\n",     // no ply number
       "0000000000000001\t8/8/8/8/8/8/8/K6k b - -\tW\tx\n",  // ply not a number
-      "0000000000000001\t8/8/8/8/8/8/8/K6k b\n",           // fields missing
+      "0000000000000001\t8/8/8/8/8/8/8/K6k b\n",            // fields missing
       "0000000000000001\t",                                 // nothing after the key
       "XYZ0000000000001\t8/8/8/8/8/8/8/K6k b - -\tW\t3\n",  // no key
   };

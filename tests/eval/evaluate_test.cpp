@@ -70,8 +70,8 @@ TEST(Evaluate, QueenMobilityTropismAndKingAttack) {
   // Balance: two majors more, only White has a queen, 14 >= 12 -> +60.
   // King attack: White's material 14 -> +1 * weight(5) = 15.
   const int score = evaluateFen("6k1/8/8/3Q4/8/8/8/K3R3 w - -");
-  const int expected = -7 + (950 + entry(KindQueen, 27) + 14) +
-                       (500 + entry(KindRook, 60) + 20 + 12) + 60 + 15;
+  const int expected =
+      -7 + (950 + entry(KindQueen, 27) + 14) + (500 + entry(KindRook, 60) + 20 + 12) + 60 + 15;
   EXPECT_EQ(score, expected);
 }
 
@@ -125,7 +125,8 @@ TEST(Evaluate, RookBehindItsPassedPawn) {
   // ranks up (48), isolated with no enemy in front (-22). Rook mobility
   // b1-g1 and a2-a3 = 8 -> 2. One major -> +100. Kings h1/h8 cancel.
   const int white = evaluateFen("7k/8/8/8/P7/8/8/R6K w - -");
-  EXPECT_EQ(white, (100 + entry(KindPawn, 32) + 48 - 22) + (500 + entry(KindRook, 56) + 20 + 2) + 100);
+  EXPECT_EQ(white,
+            (100 + entry(KindPawn, 32) + 48 - 22) + (500 + entry(KindRook, 56) + 20 + 2) + 100);
 
   // Black rook a5 between its pawns a7 and a3. The pawn taken for a Black
   // rook is its most advanced one (a3), and the rook stands above it: +20.

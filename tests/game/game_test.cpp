@@ -1,3 +1,5 @@
+#include "game/game.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -5,7 +7,6 @@
 
 #include "core/move_text.h"
 #include "core/position.h"
-#include "game/game.h"
 #include "search/ordering_tables.h"
 #include "search/transposition.h"
 #include "support/test_support.h"
@@ -50,7 +51,6 @@ TEST(SetUpGame, TestMoveFields) {
   EXPECT_EQ(BestTestMove, 0);
   EXPECT_TRUE(positionIsConsistent());
 }
-
 
 // A new game starts with empty search tables; a refused text (here kings on
 // touching squares, which readFen alone accepts) leaves position and tables.

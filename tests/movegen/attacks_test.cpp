@@ -1,5 +1,4 @@
 #include "core/attacks.h"
-#include "core/slider_attacks.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +6,7 @@
 #include <random>
 
 #include "core/position.h"
+#include "core/slider_attacks.h"
 #include "support/test_support.h"
 
 namespace {
@@ -81,17 +81,16 @@ TEST_F(AttackTables, EmptyBoardTablesMatchRayWalk) {
   for (int s = 0; s < 64; ++s) {
     const Bitboard only = bitOf(s);
     const Bitboard rook = walkRays(s, only, RankDirs, 2) | walkRays(s, only, FileDirs, 2);
-    const Bitboard bishop =
-        walkRays(s, only, DiagA1H8Dirs, 2) | walkRays(s, only, DiagA8H1Dirs, 2);
+    const Bitboard bishop = walkRays(s, only, DiagA1H8Dirs, 2) | walkRays(s, only, DiagA8H1Dirs, 2);
     EXPECT_EQ(RookEmpty[s], rook) << s;
     EXPECT_EQ(BishopEmpty[s], bishop) << s;
     EXPECT_EQ(QueenEmpty[s], rook | bishop) << s;
   }
   // A rook alone on a1 sees the whole first rank and a-file.
   setOccupancy(bitOf(sq("a1")));
-  const Bitboard expected = squares({sq("b1"), sq("c1"), sq("d1"), sq("e1"), sq("f1"), sq("g1"),
-                                     sq("h1"), sq("a2"), sq("a3"), sq("a4"), sq("a5"), sq("a6"),
-                                     sq("a7"), sq("a8")});
+  const Bitboard expected =
+      squares({sq("b1"), sq("c1"), sq("d1"), sq("e1"), sq("f1"), sq("g1"), sq("h1"), sq("a2"),
+               sq("a3"), sq("a4"), sq("a5"), sq("a6"), sq("a7"), sq("a8")});
   EXPECT_EQ(rookAttacks(sq("a1")), expected);
   EXPECT_EQ(RookEmpty[sq("a1")], expected);
 }
@@ -191,8 +190,7 @@ TEST_F(AttackTables, PawnStructureMasks) {
 
   EXPECT_EQ(PassedPawnMask[White][sq("e6")],
             squares({sq("d7"), sq("e7"), sq("f7"), sq("d8"), sq("e8"), sq("f8")}));
-  EXPECT_EQ(PassedPawnMask[Black][sq("a3")],
-            squares({sq("a2"), sq("b2"), sq("a1"), sq("b1")}));
+  EXPECT_EQ(PassedPawnMask[Black][sq("a3")], squares({sq("a2"), sq("b2"), sq("a1"), sq("b1")}));
   EXPECT_EQ(FrontSpan[White][sq("h6")], squares({sq("h7"), sq("h8")}));
   EXPECT_EQ(FrontSpan[Black][sq("c3")], squares({sq("c2"), sq("c1")}));
   for (int f = 0; f < 8; ++f) {
@@ -217,8 +215,7 @@ TEST_F(AttackTables, EnPassantPairs) {
   EXPECT_EQ(EnPassantPairDiagA8H1[e3], toDiagA8H1(squares({e4, e3})));
   for (int s = 0; s < 64; ++s) {
     if ((s >= 16 && s < 24) || (s >= 40 && s < 48)) continue;
-    EXPECT_EQ(EnPassantPairFileMajor[s] | EnPassantPairDiagA1H8[s] | EnPassantPairDiagA8H1[s],
-              0u)
+    EXPECT_EQ(EnPassantPairFileMajor[s] | EnPassantPairDiagA1H8[s] | EnPassantPairDiagA8H1[s], 0u)
         << s;
   }
 }

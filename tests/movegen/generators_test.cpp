@@ -19,7 +19,9 @@
 namespace {
 
 constexpr int sq(const char* name) { return squareOf(name[0] - 'a', name[1] - '0'); }
-Move mv(const char* from, const char* to, int type) { return makeMoveValue(sq(from), sq(to), type); }
+Move mv(const char* from, const char* to, int type) {
+  return makeMoveValue(sq(from), sq(to), type);
+}
 
 struct Generated {
   int16_t score;
@@ -90,7 +92,8 @@ std::string flipColours(const std::string& fen) {
   }
   std::string rights;
   for (char c : std::string("kqKQ"))
-    if (castling.find(c) != std::string::npos) rights += std::isupper(c) ? std::tolower(c) : std::toupper(c);
+    if (castling.find(c) != std::string::npos)
+      rights += std::isupper(c) ? std::tolower(c) : std::toupper(c);
   if (rights.empty()) rights = "-";
   if (ep != "-") ep[1] = ep[1] == '3' ? '6' : '3';
   return flipped + (side == "w" ? " b " : " w ") + rights + " " + ep + " 0 1";
@@ -105,7 +108,8 @@ Move flipMove(Move m) {
 }  // namespace
 
 TEST(GenerateAll, StartPositionOrderAndScores) {
-  const auto list = generateFor("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", Kind::All);
+  const auto list =
+      generateFor("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", Kind::All);
   const std::vector<Generated> expected = {
       {-30000, mv("g1", "h3", 0)}, {-30000, mv("g1", "f3", 0)}, {-30000, mv("b1", "c3", 0)},
       {-30000, mv("b1", "a3", 0)}, {-30000, mv("h2", "h4", 0)}, {-30000, mv("g2", "g4", 0)},
@@ -127,18 +131,18 @@ TEST(GenerateAll, StartPositionOrderAndScores) {
 
 TEST(GenerateAll, PromotionsQueenKnightRookBishopCapturesFirst) {
   const auto list = generateFor("r6k/1P6/8/8/8/8/8/4K3 w - - 0 1", Kind::All);
-  const std::vector<Generated> expected = {
-      {500 - 9401, mv("b7", "a8", CapturePromoteQueen)},
-      {500 - 30005, mv("b7", "a8", CapturePromoteKnight)},
-      {500 - 30025, mv("b7", "a8", CapturePromoteRook)},
-      {500 - 30050, mv("b7", "a8", CapturePromoteBishop)},
-      {-9401, mv("b7", "b8", PromoteQueen)},
-      {-30005, mv("b7", "b8", PromoteKnight)},
-      {-30025, mv("b7", "b8", PromoteRook)},
-      {-30050, mv("b7", "b8", PromoteBishop)}};
+  const std::vector<Generated> expected = {{500 - 9401, mv("b7", "a8", CapturePromoteQueen)},
+                                           {500 - 30005, mv("b7", "a8", CapturePromoteKnight)},
+                                           {500 - 30025, mv("b7", "a8", CapturePromoteRook)},
+                                           {500 - 30050, mv("b7", "a8", CapturePromoteBishop)},
+                                           {-9401, mv("b7", "b8", PromoteQueen)},
+                                           {-30005, mv("b7", "b8", PromoteKnight)},
+                                           {-30025, mv("b7", "b8", PromoteRook)},
+                                           {-30050, mv("b7", "b8", PromoteBishop)}};
   ASSERT_GE(list.size(), expected.size());
   EXPECT_EQ(std::vector<Generated>(list.begin(), list.begin() + 8), expected);
-  for (size_t i = 8; i < list.size(); ++i) EXPECT_EQ(moveFrom(list[i].move), sq("e1"));  // then the king
+  for (size_t i = 8; i < list.size(); ++i)
+    EXPECT_EQ(moveFrom(list[i].move), sq("e1"));  // then the king
 
   // Black promotes on rank 1, capturing towards the a-file first as well.
   const auto black = generateFor("4k3/8/8/8/8/8/6p1/K4R1R b - - 0 1", Kind::All);
@@ -195,7 +199,8 @@ TEST(GenerateAll, KingCapturesOfDefendedPiecesAreDropped) {
   EXPECT_FALSE(contains(list, mv("e1", "d2", CaptureMove)));
   EXPECT_TRUE(contains(list, mv("e1", "f2", CaptureMove)));
   EXPECT_TRUE(contains(list, mv("e1", "f1", QuietMove)));
-  const auto kxf2 = std::find_if(list.begin(), list.end(), [](const Generated& g) { return g.move == mv("e1", "f2", 1); });
+  const auto kxf2 = std::find_if(list.begin(), list.end(),
+                                 [](const Generated& g) { return g.move == mv("e1", "f2", 1); });
   ASSERT_NE(kxf2, list.end());
   // Undefended: the exchange evaluator's winning score (victim plus the
   // positional terms of king and victim).
@@ -213,14 +218,17 @@ TEST(GenerateAll, PiecesInOrderKnightsQueensRooksBishopsCapturesBeforeQuiet) {
   const auto list = generateFor("4k3/8/8/8/3p4/8/8/B2QK1NR w - - 0 1", Kind::All);
   std::vector<int> fromOrder;
   for (const Generated& g : list)
-    if (fromOrder.empty() || fromOrder.back() != moveFrom(g.move)) fromOrder.push_back(moveFrom(g.move));
+    if (fromOrder.empty() || fromOrder.back() != moveFrom(g.move))
+      fromOrder.push_back(moveFrom(g.move));
   EXPECT_EQ(fromOrder, (std::vector<int>{sq("g1"), sq("d1"), sq("h1"), sq("a1"), sq("e1")}));
   // The queen takes the pawn first; the bishop's capture is valued by the
   // exchange evaluator because the pawn is cheaper than the bishop's threshold.
-  const auto queen = std::find_if(list.begin(), list.end(), [](const Generated& g) { return moveFrom(g.move) == sq("d1"); });
+  const auto queen = std::find_if(list.begin(), list.end(),
+                                  [](const Generated& g) { return moveFrom(g.move) == sq("d1"); });
   ASSERT_NE(queen, list.end());
   EXPECT_EQ(queen->move, mv("d1", "d4", CaptureMove));
-  const auto bishop = std::find_if(list.begin(), list.end(), [](const Generated& g) { return moveFrom(g.move) == sq("a1"); });
+  const auto bishop = std::find_if(list.begin(), list.end(),
+                                   [](const Generated& g) { return moveFrom(g.move) == sq("a1"); });
   ASSERT_NE(bishop, list.end());
   EXPECT_EQ(bishop->move, mv("a1", "d4", CaptureMove));
 }
@@ -244,8 +252,8 @@ TEST(GenerateEvasions, SingleSliderCheckCapturesThenBlocksInPieceOrder) {
       {-30325, mv("f1", "c4", QuietMove)},        // bishop blocks
       {-30950, mv("d1", "g4", QuietMove)},        // queen blocks, h-side square first
       {-30950, mv("d1", "d4", QuietMove)},
-      {-30000, mv("c2", "c4", QuietMove)},        // pawn double push blocks
-      {-30000, mv("h4", "h3", QuietMove)},        // king, never onto g4
+      {-30000, mv("c2", "c4", QuietMove)},  // pawn double push blocks
+      {-30000, mv("h4", "h3", QuietMove)},  // king, never onto g4
       {-30000, mv("h4", "g3", QuietMove)},
       {-30000, mv("h4", "h5", QuietMove)},
       {-30000, mv("h4", "g5", QuietMove)}};
@@ -310,7 +318,8 @@ TEST(GenerateCaptures, AgreesWithTheFullGeneratorOnTheSuite) {
     const auto all = generate(Kind::All);
     const auto captures = generate(Kind::Captures);
     for (const Generated& g : captures) {
-      const auto same = std::find_if(all.begin(), all.end(), [&](const Generated& a) { return a.move == g.move; });
+      const auto same = std::find_if(all.begin(), all.end(),
+                                     [&](const Generated& a) { return a.move == g.move; });
       ASSERT_NE(same, all.end()) << source << " " << g;
       if (moveType(g.move) != PromoteQueen) {
         EXPECT_EQ(same->score, g.score) << source << " " << g;
@@ -355,7 +364,8 @@ TEST(GenerateEvasions, SameLegalMovesAsTheFullGeneratorWhenInCheck) {
         computeCheckInfo(info);
         if (!info.checkers) return;
         ++checks;
-        EXPECT_EQ(legalMoves(generate(Kind::Evasions)), legalMoves(generate(Kind::All))) << c.source;
+        EXPECT_EQ(legalMoves(generate(Kind::Evasions)), legalMoves(generate(Kind::All)))
+            << c.source;
       };
       compareHere();
       PlyState records[2];

@@ -1,8 +1,9 @@
+#include "movegen/legal_moves.h"
+
 #include <gtest/gtest.h>
 
 #include "core/move_text.h"
 #include "core/position.h"
-#include "movegen/legal_moves.h"
 #include "support/test_support.h"
 
 namespace {

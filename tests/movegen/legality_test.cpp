@@ -6,8 +6,8 @@
 #include <random>
 #include <string>
 
-#include "core/position.h"
 #include "core/attacks.h"
+#include "core/position.h"
 #include "core/slider_attacks.h"
 #include "support/test_support.h"
 
@@ -67,8 +67,7 @@ TEST(KingLeftInCheck, CastlingPaths) {
        "king a2 touches only b1"},
       {"5rk1/8/8/8/8/B7/8/4K3 w - - 0 1", BlackKingSideCastle, Black, true,
        "bishop a3 sees the crossed f8"},
-      {"5rk1/4P3/8/8/8/8/8/4K3 w - - 0 1", BlackKingSideCastle, Black, true,
-       "pawn e7 attacks f8"},
+      {"5rk1/4P3/8/8/8/8/8/4K3 w - - 0 1", BlackKingSideCastle, Black, true, "pawn e7 attacks f8"},
       {"5rk1/6K1/8/8/8/8/8/8 w - - 0 1", BlackKingSideCastle, Black, true,
        "king g7 next to the landing square"},
       {"2kr4/8/2N5/8/8/8/8/4K3 w - - 0 1", BlackQueenSideCastle, Black, true,
@@ -113,9 +112,9 @@ TEST(ComputeCheckInfo, RaysGiveTheSquaresBetweenKingAndChecker) {
 
 TEST(ComputeCheckInfo, DiagonalCheckLeavesNoOrthogonalRays) {
   // Stale rays are overwritten whether or not a rook stands on the king's lines.
-  for (const char* fen : {"7k/8/8/b7/8/8/8/4K3 w - - 0 1",          // no rook anywhere
-                          "4r2k/8/8/b7/8/8/4P3/4K3 w - - 0 1",      // rook on e-file, blocked
-                          "7k/8/8/8/8/8/3q4/4K3 w - - 0 1"}) {      // queen on the diagonal
+  for (const char* fen : {"7k/8/8/b7/8/8/8/4K3 w - - 0 1",      // no rook anywhere
+                          "4r2k/8/8/b7/8/8/4P3/4K3 w - - 0 1",  // rook on e-file, blocked
+                          "7k/8/8/8/8/8/3q4/4K3 w - - 0 1"}) {  // queen on the diagonal
     const CheckInfo info = checkInfoOf(fen);
     EXPECT_EQ(popCount(info.checkers), 1) << fen;
     EXPECT_EQ(info.orthogonalRays, 0u) << fen;
@@ -223,8 +222,8 @@ TEST(CheckDetection, AgreesWithBoardWalkOnRandomPositions) {
     if (popCount(expected) == 1) {
       const int checker = firstSquare(expected);
       const PieceCode kind = Pos.board[checker];
-      const bool straight = rowOf(checker) == rowOf(Pos.king[side]) ||
-                            fileOf(checker) == fileOf(Pos.king[side]);
+      const bool straight =
+          rowOf(checker) == rowOf(Pos.king[side]) || fileOf(checker) == fileOf(Pos.king[side]);
       if (kind >= WhiteBishop && kind <= BlackQueen) {
         ASSERT_EQ(info.orthogonalRays != 0, straight) << where;
       }
@@ -259,12 +258,12 @@ TEST(IsMoveValid, RejectsCastlingAndForeignPieces) {
   setUpPosition("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1");
   EXPECT_FALSE(isMoveValid(WhiteKingSideCastle));
   EXPECT_FALSE(isMoveValid(WhiteQueenSideCastle));
-  EXPECT_FALSE(isMoveValid(quiet("e1", "g1")));       // two steps is not a king move
+  EXPECT_FALSE(isMoveValid(quiet("e1", "g1")));  // two steps is not a king move
   EXPECT_TRUE(isMoveValid(quiet("e1", "f1")));
-  EXPECT_FALSE(isMoveValid(quiet("e8", "f8")));       // Black's king, White to move
-  EXPECT_FALSE(isMoveValid(quiet("e4", "e5")));       // empty origin
+  EXPECT_FALSE(isMoveValid(quiet("e8", "f8")));  // Black's king, White to move
+  EXPECT_FALSE(isMoveValid(quiet("e4", "e5")));  // empty origin
   EXPECT_TRUE(isMoveValid(typed("a1", "a8", CaptureMove)));
-  EXPECT_FALSE(isMoveValid(quiet("a1", "a8")));       // quiet onto a piece
+  EXPECT_FALSE(isMoveValid(quiet("a1", "a8")));               // quiet onto a piece
   EXPECT_FALSE(isMoveValid(typed("a1", "a7", CaptureMove)));  // capture onto nothing
   EXPECT_FALSE(isMoveValid(typed("a1", "a2", ResultMarker)));
 }
@@ -274,7 +273,7 @@ TEST(IsMoveValid, EnPassantOnlyOntoTheEnPassantSquare) {
   EXPECT_TRUE(isMoveValid(typed("e5", "d6", EnPassantMove)));
   EXPECT_TRUE(isMoveValid(typed("c5", "d6", EnPassantMove)));
   EXPECT_FALSE(isMoveValid(typed("e5", "f6", EnPassantMove)));
-  EXPECT_FALSE(isMoveValid(typed("e5", "d6", CaptureMove)));  // d6 itself is empty
+  EXPECT_FALSE(isMoveValid(typed("e5", "d6", CaptureMove)));    // d6 itself is empty
   EXPECT_FALSE(isMoveValid(typed("a2", "d6", EnPassantMove)));  // not a pawn capture
   setUpPosition("4k3/8/8/2PpP3/8/8/8/4K3 w - - 0 1");
   EXPECT_FALSE(isMoveValid(typed("e5", "d6", EnPassantMove)));
@@ -290,10 +289,10 @@ TEST(IsMoveValid, EnPassantOnlyOntoTheEnPassantSquare) {
 TEST(IsMoveValid, PawnPushesCapturesAndPromotions) {
   setUpPosition("3rk3/4P3/8/7P/p5Pn/4N3/3PP3/4K3 w - - 0 1");
   EXPECT_TRUE(isMoveValid(quiet("d2", "d4")));
-  EXPECT_FALSE(isMoveValid(quiet("e2", "e4")));   // e3 is occupied
-  EXPECT_FALSE(isMoveValid(quiet("g4", "g6")));   // double step only from rank 2
-  EXPECT_FALSE(isMoveValid(quiet("d2", "c3")));   // pushes go straight
-  EXPECT_FALSE(isMoveValid(quiet("h5", "h4")));   // and forward
+  EXPECT_FALSE(isMoveValid(quiet("e2", "e4")));               // e3 is occupied
+  EXPECT_FALSE(isMoveValid(quiet("g4", "g6")));               // double step only from rank 2
+  EXPECT_FALSE(isMoveValid(quiet("d2", "c3")));               // pushes go straight
+  EXPECT_FALSE(isMoveValid(quiet("h5", "h4")));               // and forward
   EXPECT_FALSE(isMoveValid(typed("g4", "h5", CaptureMove)));  // own pawn on h5
   // No wrap between the a- and h-files: h4 and a4 share the rank, not a diagonal.
   setUpPosition("4k3/8/8/6n1/n6P/8/8/4K3 w - - 0 1");
@@ -315,13 +314,13 @@ TEST(IsMoveValid, PawnPushesCapturesAndPromotions) {
   // Black mirror.
   setUpPosition("4k3/3pp3/4N3/8/8/8/1p6/R3K3 b - - 0 1");
   EXPECT_TRUE(isMoveValid(quiet("d7", "d5")));
-  EXPECT_FALSE(isMoveValid(quiet("e7", "e5")));   // e6 occupied
+  EXPECT_FALSE(isMoveValid(quiet("e7", "e5")));  // e6 occupied
   EXPECT_TRUE(isMoveValid(typed("d7", "e6", CaptureMove)));
   EXPECT_FALSE(isMoveValid(typed("e7", "d6", CaptureMove)));
   EXPECT_TRUE(isMoveValid(typed("b2", "a1", CapturePromoteQueen)));
   EXPECT_TRUE(isMoveValid(typed("b2", "b1", PromoteBishop)));
   EXPECT_FALSE(isMoveValid(quiet("b2", "b1")));
-  EXPECT_FALSE(isMoveValid(quiet("d7", "d8")));   // backwards
+  EXPECT_FALSE(isMoveValid(quiet("d7", "d8")));  // backwards
 }
 
 TEST(IsMoveValid, PieceMovesFollowTheCurrentOccupancy) {
@@ -331,14 +330,14 @@ TEST(IsMoveValid, PieceMovesFollowTheCurrentOccupancy) {
   EXPECT_FALSE(isMoveValid(quiet("e4", "f2")));
   EXPECT_FALSE(isMoveValid(quiet("e4", "e5")));
   EXPECT_TRUE(isMoveValid(quiet("b2", "c3")));
-  EXPECT_FALSE(isMoveValid(quiet("b2", "f6")));                 // own pawn on d4 blocks
-  EXPECT_FALSE(isMoveValid(typed("b2", "d4", CaptureMove)));    // own piece
+  EXPECT_FALSE(isMoveValid(quiet("b2", "f6")));               // own pawn on d4 blocks
+  EXPECT_FALSE(isMoveValid(typed("b2", "d4", CaptureMove)));  // own piece
   EXPECT_TRUE(isMoveValid(quiet("h3", "c8")));
   EXPECT_TRUE(isMoveValid(quiet("h3", "e3")));
-  EXPECT_FALSE(isMoveValid(quiet("h3", "g5")));                 // no queen line
+  EXPECT_FALSE(isMoveValid(quiet("h3", "g5")));  // no queen line
   EXPECT_TRUE(isMoveValid(quiet("a1", "d1")));
-  EXPECT_FALSE(isMoveValid(quiet("a1", "f1")));                 // through the king
-  EXPECT_TRUE(isMoveValid(typed("e1", "f2", CaptureMove)));     // king takes the rook
+  EXPECT_FALSE(isMoveValid(quiet("a1", "f1")));              // through the king
+  EXPECT_TRUE(isMoveValid(typed("e1", "f2", CaptureMove)));  // king takes the rook
   EXPECT_FALSE(isMoveValid(typed("e1", "f2", QuietMove)));
   EXPECT_FALSE(isMoveValid(typed("e4", "g5", EnPassantMove)));  // types beyond capture
 }

@@ -20,7 +20,8 @@ TEST(PerftSlow, ReferenceSuitesToDepthFive) {
   ensureTablesInitialized();
   int ran = 0, total = 0;
   uint64_t nodes = 0;
-  for (const char* file : {"perft-standard.txt", "perftsuite.epd", "perft-tricky.epd", "perft-double-checks.epd"}) {
+  for (const char* file :
+       {"perft-standard.txt", "perftsuite.epd", "perft-tricky.epd", "perft-double-checks.epd"}) {
     const auto cases = readPerftFile(sharedDataPath(std::string("data/perft/") + file), file);
     ASSERT_FALSE(cases.empty()) << file;
     for (const PerftCase& c : cases) {

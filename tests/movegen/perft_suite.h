@@ -40,10 +40,10 @@ inline std::vector<PerftCase> readPerftFile(const std::string& path, const std::
     while (std::getline(fields, field, ';')) {
       int depth = 0;
       unsigned long long count = 0;
-      if (std::sscanf(field.c_str(), " D%d %llu", &depth, &count) == 2) c.leaves.emplace_back(depth, count);
+      if (std::sscanf(field.c_str(), " D%d %llu", &depth, &count) == 2)
+        c.leaves.emplace_back(depth, count);
     }
     if (!c.leaves.empty()) cases.push_back(c);
   }
   return cases;
 }
-

@@ -1,3 +1,5 @@
+#include "movegen/perft.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -6,7 +8,6 @@
 #include <vector>
 
 #include "core/position.h"
-#include "movegen/perft.h"
 #include "movegen/perft_suite.h"
 #include "support/test_support.h"
 
@@ -40,7 +41,9 @@ void expectDepthLine(const std::string& line, int depth, uint64_t nodes) {
   double seconds = -1;
   unsigned long long readNodes = 0;
   char tail = 0;
-  ASSERT_EQ(std::sscanf(line.c_str(), "%d\t%lf\t%llu%c", &readDepth, &seconds, &readNodes, &tail), 3) << line;
+  ASSERT_EQ(std::sscanf(line.c_str(), "%d\t%lf\t%llu%c", &readDepth, &seconds, &readNodes, &tail),
+            3)
+      << line;
   EXPECT_EQ(readDepth, depth) << line;
   EXPECT_GE(seconds, 0.0) << line;
   EXPECT_NE(line.find('.'), std::string::npos) << line;
@@ -81,7 +84,8 @@ TEST(Perft, ReferenceSuiteWithinNodeBudget) {
       ++ran;
     }
   }
-  std::printf("perft reference positions run: %d of %d (%d within the budget)\n", ran, total, eligible);
+  std::printf("perft reference positions run: %d of %d (%d within the budget)\n", ran, total,
+              eligible);
   EXPECT_EQ(ran, eligible);
   EXPECT_GT(ran, 450);
 }
@@ -109,7 +113,7 @@ TEST(Perft, IllegalMovesAreMadeAndCountedButNotNodes) {
   setUpPosition("4k3/4r3/8/8/8/8/4N3/4K3 w - - 0 1");
   const auto lines = splitLines(capturePerft(1));
   ASSERT_EQ(lines.size(), 4u);
-  expectDepthLine(lines[1], 1, 4);  // Kd1 Kd2 Kf1 Kf2
+  expectDepthLine(lines[1], 1, 4);               // Kd1 Kd2 Kf1 Kf2
   EXPECT_EQ(lines[3], "(total moves[32]: 10)");  // plus the six knight moves
 }
 

@@ -34,12 +34,30 @@ ScriptRun runScript(const std::string& directory, const std::string& script) {
 TEST(ProtocolBadInput, InputEndingInsideACommandEndsTheProgramCleanly) {
   // Each script stops where the command's next argument (or the rest of its
   // word) should come: the engine must finish as on "quit", status 0.
-  const std::vector<std::string> cuts = {
-      "new\nlevel", "new\nlevel 40", "new\nlevel 40 5", "new\ntime", "new\ntime 100 otim",
-      "setboard", "setboard rnbqkbnr/pppp", "new\nperft", "new\nsetboard 4k3/8/8/8/8/8/8/4K3 w",
-      "dbcreate", "dbcreate missing.pos", "pgn2pos", "pgn2game", "pgn2game missing.pgn",
-      "pgnlist2game", "game2pgn missing.game", "game2pos", "benchmark", "benchmark x",
-      "benchmarkspeed", "new\ne2e", "new\ne2e4\ng", "new\nforce\ne2e4 e7e5 g1f3 b8c", "new\ngo"};
+  const std::vector<std::string> cuts = {"new\nlevel",
+                                         "new\nlevel 40",
+                                         "new\nlevel 40 5",
+                                         "new\ntime",
+                                         "new\ntime 100 otim",
+                                         "setboard",
+                                         "setboard rnbqkbnr/pppp",
+                                         "new\nperft",
+                                         "new\nsetboard 4k3/8/8/8/8/8/8/4K3 w",
+                                         "dbcreate",
+                                         "dbcreate missing.pos",
+                                         "pgn2pos",
+                                         "pgn2game",
+                                         "pgn2game missing.pgn",
+                                         "pgnlist2game",
+                                         "game2pgn missing.game",
+                                         "game2pos",
+                                         "benchmark",
+                                         "benchmark x",
+                                         "benchmarkspeed",
+                                         "new\ne2e",
+                                         "new\ne2e4\ng",
+                                         "new\nforce\ne2e4 e7e5 g1f3 b8c",
+                                         "new\ngo"};
   for (const std::string& cut : cuts) {
     SCOPED_TRACE(cut);
     const std::string dir = makeScratchDirectory("bad-input-cut");
@@ -53,7 +71,8 @@ TEST(ProtocolBadInput, EnemyKingEnPriseIsCountedWithoutCorruptingTheBoard) {
   // moved a king that had been taken and left the board corrupt, so the
   // same count a second time differed.
   const std::string dir = makeScratchDirectory("bad-input-perft");
-  const ScriptRun run = runScript(dir, "setboard 6k1/8/8/8/8/8/Q7/6K1 w - -\nperft 2\nperft 2\nquit\n");
+  const ScriptRun run =
+      runScript(dir, "setboard 6k1/8/8/8/8/8/Q7/6K1 w - -\nperft 2\nperft 2\nquit\n");
   EXPECT_EQ(run.status, 0);
   std::vector<std::string> depthLines;
   std::istringstream lines(run.out);
@@ -88,9 +107,10 @@ TEST(ProtocolBadInput, SetboardWithTouchingKingsIsRefused) {
   // Found by fuzzing: from such a set-up the search let one king take the
   // other below the root and left the board corrupt.
   const std::string dir = makeScratchDirectory("bad-input-touching");
-  const ScriptRun run = runScript(dir, "new\nforce\nsetboard 8/5QK1/5k2/8/8/7P/PNQRB3/8 w - -\n"
-                                       "perft 1\nsetboard 8/5QK1/5k2/8/8/7P/PNQRB3/8 w - - bm Zz9;\n"
-                                       "perft 1\nquit\n");
+  const ScriptRun run = runScript(dir,
+                                  "new\nforce\nsetboard 8/5QK1/5k2/8/8/7P/PNQRB3/8 w - -\n"
+                                  "perft 1\nsetboard 8/5QK1/5k2/8/8/7P/PNQRB3/8 w - - bm Zz9;\n"
+                                  "perft 1\nquit\n");
   EXPECT_EQ(run.status, 0);
   // Both times the start position stays: its 20 moves are counted.
   size_t first = run.out.find("total nodes: 20\n");
@@ -99,7 +119,8 @@ TEST(ProtocolBadInput, SetboardWithTouchingKingsIsRefused) {
   const std::string log = readWholeFile(dir + "/Veltor.log");
   size_t refused = log.find("-M: tellusererror Illegal position\n");
   ASSERT_NE(refused, std::string::npos) << log;
-  EXPECT_NE(log.find("-M: tellusererror Illegal position\n", refused + 1), std::string::npos) << log;
+  EXPECT_NE(log.find("-M: tellusererror Illegal position\n", refused + 1), std::string::npos)
+      << log;
 }
 
 // The node-count lines of a "perft" run ("ply\tduration\tnodes" rows), without
@@ -120,9 +141,9 @@ TEST(ProtocolBadInput, HandingTheMoveOverVoidsTheEnPassantSquare) {
   const ScriptRun flipped = runScript(dir, "new\nforce\ne2e4\nwhite\nd2e3\nperft 2\nquit\n");
   EXPECT_EQ(flipped.status, 0);
   EXPECT_NE(flipped.out.find("Illegal move: d2e3\n"), std::string::npos) << flipped.out;
-  const ScriptRun set = runScript(
-      makeScratchDirectory("bad-input-side-fen"),
-      "setboard rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR w KQkq -\nperft 2\nquit\n");
+  const ScriptRun set =
+      runScript(makeScratchDirectory("bad-input-side-fen"),
+                "setboard rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR w KQkq -\nperft 2\nquit\n");
   EXPECT_EQ(nodeCounts(flipped.out), nodeCounts(set.out));
   EXPECT_NE(nodeCounts(set.out), "");
 }

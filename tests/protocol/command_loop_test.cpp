@@ -1,29 +1,30 @@
 // The command loop run in-process on scripted input: matching rules, command
 // arguments, the checks on received moves and the log lines of each command.
-#include <gtest/gtest.h>
+#include "protocol/command_loop.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
 #include <string>
 
+#include "core/input.h"
+#include "core/log.h"
 #include "core/make_move.h"
 #include "core/move_text.h"
 #include "core/position.h"
-#include "protocol/command_loop.h"
 #include "protocol/engine_control.h"
 #include "protocol/engine_state.h"
 #include "search/search_control.h"
 #include "search/time_budget.h"
-#include "core/input.h"
-#include "core/log.h"
 #include "support/test_support.h"
 
 namespace {
 
-const char* const Handshake = "xboard\nprotover 2\naccepted done\naccepted setboard\naccepted done\n";
+const char* const Handshake =
+    "xboard\nprotover 2\naccepted done\naccepted setboard\naccepted done\n";
 const char* const HandshakeOutput = "\nfeature done=0\nfeature setboard=1\nfeature done=1\n";
 const char* const StartFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
 
@@ -94,7 +95,8 @@ uint64_t keyAfter(const char* fen, const char* moves[], int count) {
 
 std::string keyLine(uint64_t key) {
   char line[40];
-  std::snprintf(line, sizeof line, "%x %x\n", static_cast<unsigned>(key >> 32), static_cast<unsigned>(key));
+  std::snprintf(line, sizeof line, "%x %x\n", static_cast<unsigned>(key >> 32),
+                static_cast<unsigned>(key));
   return line;
 }
 
@@ -111,20 +113,24 @@ TEST(CommandLoop, ForcedMovesAreLoggedPlayedAndChecked) {
   EXPECT_EQ(currentFen(), "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e6");
   EXPECT_EQ(EngineState, Quitting);
   const char* moves[] = {"e2e4", "e7e5"};
-  std::string expected = "::cmd:: accepted\n::cmd:: done\n::cmd:: new\n::cmd:: force\n"
-                         "-M: entered StopEngine\n-M: exited StopEngine\n"
-                         "::cmd:: e2e4\n" + keyLine(keyAfter(StartFen, moves, 1)) +
-                         "::cmd:: accepted\n::cmd:: random\n::cmd:: ?\n"
-                         "::cmd:: e7e5\n" + keyLine(keyAfter(StartFen, moves, 2)) +
-                         "::cmd:: e1e3\nIllegal move: e1e3\n::cmd:: e7e5\nIllegal move: e7e5\n"
-                         "::cmd:: quit\n";
+  std::string expected =
+      "::cmd:: accepted\n::cmd:: done\n::cmd:: new\n::cmd:: force\n"
+      "-M: entered StopEngine\n-M: exited StopEngine\n"
+      "::cmd:: e2e4\n" +
+      keyLine(keyAfter(StartFen, moves, 1)) +
+      "::cmd:: accepted\n::cmd:: random\n::cmd:: ?\n"
+      "::cmd:: e7e5\n" +
+      keyLine(keyAfter(StartFen, moves, 2)) +
+      "::cmd:: e1e3\nIllegal move: e1e3\n::cmd:: e7e5\nIllegal move: e7e5\n"
+      "::cmd:: quit\n";
   EXPECT_EQ(run.log, expected);
 }
 
 TEST(CommandLoop, MalformedPromotionsAndCastlingWithoutRightsAreRefused) {
   // A pawn reaching the last rank needs its promotion letter; the king may
   // not jump two squares without the right.
-  LoopRun run = runLoop("setboard 4k3/P7/8/8/8/8/8/4K2R w - - 0 1\nforce\na7a8\ne1g1\na7a8Q\na7a8n\nquit\n");
+  LoopRun run =
+      runLoop("setboard 4k3/P7/8/8/8/8/8/4K2R w - - 0 1\nforce\na7a8\ne1g1\na7a8Q\na7a8n\nquit\n");
   EXPECT_EQ(run.out, "Illegal move: a7a8\nIllegal move: e1g1\nIllegal move: a7a8Q\n");
   EXPECT_EQ(currentFen(), "N3k3/8/8/8/8/8/8/4K2R b - -");
 }
@@ -159,7 +165,8 @@ TEST(CommandLoop, PrefixAndExactMatching) {
 TEST(CommandLoop, GoIsAPrefixCommand) {
   // No pondering, a short budget: gofoo makes the engine move for White.
   LoopRun run = runLoop("new\neasy\nlevel 0 0:01 0\ntime 100 otim 100\ngofoo\nquit\n");
-  EXPECT_NE(run.log.find("::cmd:: gofoo\n-M: entered StartEngine, goodPonder: 0\n"), std::string::npos)
+  EXPECT_NE(run.log.find("::cmd:: gofoo\n-M: entered StartEngine, goodPonder: 0\n"),
+            std::string::npos)
       << run.log;
   EXPECT_NE(run.out.find("move "), std::string::npos) << run.out;
   EXPECT_EQ(Pos.side, Black);
@@ -184,7 +191,8 @@ TEST(CommandLoop, OverlongInputIsCutNotOverflowed) {
   std::string longWord(10000, 'z');
   std::string longLine = "setboard " + std::string(600, '8') + "\n";
   LoopRun run = runLoop("new\n" + longWord + "\n" + longLine + "force\ne2e4\nquit\n");
-  EXPECT_NE(run.log.find("::cmd:: " + std::string(255, 'z') + "\n::cmd:: setboard\n"), std::string::npos);
+  EXPECT_NE(run.log.find("::cmd:: " + std::string(255, 'z') + "\n::cmd:: setboard\n"),
+            std::string::npos);
   EXPECT_NE(run.log.find("-M: tellusererror Illegal position\n::cmd:: force\n"), std::string::npos);
   // The line's excess was dropped: the loop goes on with the next line.
   EXPECT_EQ(run.log.find("::cmd:: 888"), std::string::npos);
@@ -241,7 +249,8 @@ TEST(CommandLoop, TestCommandSetsUpTheTestPosition) {
 TEST(CommandLoop, BenchmarkCommandsReadTheirArguments) {
   LoopRun run = runLoop("benchmark file.epd 5\nbenchmarkspeed file.epd\nbenchmark x new\nquit\n");
   EXPECT_EQ(run.out, "Define __STAT\nDefine __STAT\nDefine __STAT\n");
-  EXPECT_NE(run.log.find("::cmd:: benchmarkspeed\n::cmd:: benchmark\n::cmd:: new\n"), std::string::npos);
+  EXPECT_NE(run.log.find("::cmd:: benchmarkspeed\n::cmd:: benchmark\n::cmd:: new\n"),
+            std::string::npos);
 }
 
 TEST(CommandLoop, EndOfInputEndsTheLoop) {

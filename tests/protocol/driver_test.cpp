@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "core/make_move.h"
-#include "game/game.h"
 #include "core/move_text.h"
 #include "core/position.h"
 #include "engine_process.h"
+#include "game/game.h"
 #include "movegen/legal_moves.h"
 #include "support/test_support.h"
 
@@ -84,7 +84,8 @@ class Driver : public ::testing::Test {
     EXPECT_FALSE(line.empty()) << "no move; output so far:\n" << engine_->transcript();
     if (line.empty()) return "";
     std::string move = line.substr(5);
-    EXPECT_TRUE(game_.legal(move)) << "illegal engine move " << move << "\n" << engine_->transcript();
+    EXPECT_TRUE(game_.legal(move)) << "illegal engine move " << move << "\n"
+                                   << engine_->transcript();
     if (game_.legal(move)) game_.play(move);
     return move;
   }

@@ -62,24 +62,28 @@ TEST(Transcript, ForcedGameSetboardAndJunk) {
                            "new\nforce\ne2e4\ne7e5\ne1e3\nrandom\npost\n"
                            "setboard 8/8/8/8/8/8/8/8 x - -\n"
                            "setboard 4k3/8/8/8/8/8/8/4K2R w K - 0 1\n"
-                           "bookshow\n" + longWord + "\ne1g1\nquit\n");
+                           "bookshow\n" +
+                               longWord + "\ne1g1\nquit\n");
   EXPECT_EQ(t.status, 0);
-  EXPECT_EQ(t.out, std::string("\nfeature done=0\nfeature setboard=1\nfeature done=1\n") + NoBookOutput +
-                       "Illegal move: e1e3\nNO\n");
+  EXPECT_EQ(t.out, std::string("\nfeature done=0\nfeature setboard=1\nfeature done=1\n") +
+                       NoBookOutput + "Illegal move: e1e3\nNO\n");
   const char* start = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
   std::string expected = std::string(NoBookLog) +
                          "::cmd:: accepted\n::cmd:: done\n::cmd:: new\n::cmd:: force\n"
                          "-M: entered StopEngine\n-M: exited StopEngine\n"
-                         "::cmd:: e2e4\n" + keyLine(start, {"e2e4"}) +
-                         "::cmd:: e7e5\n" + keyLine(start, {"e2e4", "e7e5"}) +
+                         "::cmd:: e2e4\n" +
+                         keyLine(start, {"e2e4"}) + "::cmd:: e7e5\n" +
+                         keyLine(start, {"e2e4", "e7e5"}) +
                          "::cmd:: e1e3\nIllegal move: e1e3\n::cmd:: random\n::cmd:: post\n"
                          "::cmd:: setboard\nsetboard  8/8/8/8/8/8/8/8 x - -\n\n"
                          "-M: tellusererror Illegal position\n"
                          "::cmd:: setboard\nsetboard  4k3/8/8/8/8/8/8/4K2R w K - 0 1\n\n"
                          "::cmd:: bookshow\n"
-                         "::cmd:: " + std::string(255, 'z') + "\n"
-                         "::cmd:: e1g1\n" + keyLine("4k3/8/8/8/8/8/8/4K2R w K - 0 1", {"e1g1"}) +
-                         "::cmd:: quit\n";
+                         "::cmd:: " +
+                         std::string(255, 'z') +
+                         "\n"
+                         "::cmd:: e1g1\n" +
+                         keyLine("4k3/8/8/8/8/8/8/4K2R w K - 0 1", {"e1g1"}) + "::cmd:: quit\n";
   EXPECT_EQ(t.log, expected);
 }
 
@@ -95,13 +99,15 @@ TEST(Transcript, OtherProtocolIsWarnedAndNothingIsDiscarded) {
 
 TEST(Transcript, EndOfInputEndsTheProgram) {
   std::string dir = makeScratchDirectory("transcript-eof");
-  Transcript t = runScript(dir, "xboard\nprotover 2\naccepted done\naccepted setboard\naccepted done\nnew\n");
+  Transcript t =
+      runScript(dir, "xboard\nprotover 2\naccepted done\naccepted setboard\naccepted done\nnew\n");
   EXPECT_EQ(t.status, 0);
   EXPECT_EQ(t.log, std::string(NoBookLog) + "::cmd:: accepted\n::cmd:: done\n::cmd:: new\n");
   // Even in the middle of the handshake.
   Transcript cut = runScript(makeScratchDirectory("transcript-eof2"), "xboard\n");
   EXPECT_EQ(cut.status, 0);
-  EXPECT_EQ(cut.out, std::string("\nfeature done=0\nfeature setboard=1\nfeature done=1\n") + NoBookOutput);
+  EXPECT_EQ(cut.out,
+            std::string("\nfeature done=0\nfeature setboard=1\nfeature done=1\n") + NoBookOutput);
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include "core/clock.h"
-#include "search/search_control.h"
 #include "core/input.h"
+#include "search/search_control.h"
 #include "search/search_state.h"
 
 namespace {

@@ -10,10 +10,10 @@
 #include <sstream>
 #include <string>
 
+#include "core/log.h"
 #include "core/make_move.h"
 #include "core/move_text.h"
 #include "mate_oracle.h"
-#include "core/log.h"
 #include "protocol/thinking_output.h"
 #include "search/search_control.h"
 #include "search_fixture.h"

@@ -6,10 +6,10 @@
 #include <unistd.h>
 
 #include "core/clock.h"
-#include "core/position.h"
-#include "core/move_list.h"
-#include "search/search_control.h"
 #include "core/input.h"
+#include "core/move_list.h"
+#include "core/position.h"
+#include "search/search_control.h"
 #include "search/search_state.h"
 #include "search/time_budget.h"
 #include "search/transposition.h"

@@ -1,8 +1,9 @@
+#include "search/time_budget.h"
+
 #include <gtest/gtest.h>
 
 #include "core/position.h"
 #include "search/search_control.h"
-#include "search/time_budget.h"
 
 namespace {
 

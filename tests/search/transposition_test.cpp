@@ -1,4 +1,3 @@
-#include "search/ordering_tables.h"
 #include "search/transposition.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +5,7 @@
 #include <cstdint>
 
 #include "core/position.h"
+#include "search/ordering_tables.h"
 
 namespace {
 
@@ -122,7 +122,7 @@ TEST_F(TranspositionTest, SameSearchReplacementByDepthAndBound) {
   store(KeyD, White, MoveD, 30, 2, ExactBound);  // margin -1 at slot 0, 0 and better at slot 1
   EXPECT_EQ(b.slot[0].move(), MoveB);
   EXPECT_EQ(b.slot[1].move(), MoveD);
-  EXPECT_EQ(b.slot[2].word2, 0u);               // A was overwritten, not moved
+  EXPECT_EQ(b.slot[2].word2, 0u);  // A was overwritten, not moved
   EXPECT_EQ(probe(KeyA, White), nullptr);
 }
 

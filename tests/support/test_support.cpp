@@ -1,4 +1,3 @@
-#include "movegen/move_tables.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +7,7 @@
 #include <sstream>
 
 #include "core/position.h"
+#include "movegen/move_tables.h"
 #include "search/search_state.h"
 
 void ensureTablesInitialized() {

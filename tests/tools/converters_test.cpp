@@ -1,5 +1,7 @@
 // The five converters on small files in a scratch directory: messages, file
 // contents, duplicate detection, corrupt game files and round trips.
+#include "tools/converters.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -9,10 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "core/position.h"
 #include "core/log.h"
+#include "core/position.h"
 #include "support/test_support.h"
-#include "tools/converters.h"
 #include "tools/game_file.h"
 
 namespace {
@@ -102,8 +103,8 @@ class Converters : public ::testing::Test {
 };
 
 TEST_F(Converters, PgnToPosWritesSixtyFourPliesPerGameByKeyDigit) {
-  writeFile("g.pgn", game("1-0", knightShuffle(10) + "1-0") + game("0-1", knightShuffle(100) + "0-1") +
-                         game("*", "1. e4 *"));
+  writeFile("g.pgn", game("1-0", knightShuffle(10) + "1-0") +
+                         game("0-1", knightShuffle(100) + "0-1") + game("*", "1. e4 *"));
   const std::string printed = output([] { pgnToPos("g.pgn"); });
   EXPECT_EQ(printed,
             "Warning: game 3 (skipped) file: g.pgn\n"
@@ -176,14 +177,16 @@ TEST_F(Converters, ReaderErrorsEndTheConversion) {
         << printed;
     EXPECT_EQ(printed.find("finished"), std::string::npos);
     const std::string logged = log();
-    EXPECT_NE(logged.find("converted: 1\tskipped: 0\nERROR: " + text + "\n"), std::string::npos) << logged;
+    EXPECT_NE(logged.find("converted: 1\tskipped: 0\nERROR: " + text + "\n"), std::string::npos)
+        << logged;
     // The game converted before the error stays in the outputs.
     EXPECT_EQ(linesOf(allPositionLines()).size(), 3u) << text;
   }
 }
 
 TEST_F(Converters, AnUnreadableMoveCostsOneGame) {
-  writeFile("g.pgn", game("1-0", "1. e4 e5 1-0") + game("1-0", "1. e4 e5 2. Nf3 ?? Nc6 3. Bb5 1-0") +
+  writeFile("g.pgn", game("1-0", "1. e4 e5 1-0") +
+                         game("1-0", "1. e4 e5 2. Nf3 ?? Nc6 3. Bb5 1-0") +
                          game("0-1", "1. d4 d5 0-1"));
   const std::string printed = output([] { pgnToGame("g.pgn", "g.bin"); });
   EXPECT_EQ(printed,
@@ -222,7 +225,7 @@ TEST_F(Converters, PgnToGameRefusesACorruptGameFile) {
   writeFile("a.pgn", game("1-0", "1. e4 e5 1-0"));
   const std::string valid = record(WhiteWonCode | 1, {0x0D24});
   const std::pair<std::string, int> cases[] = {
-      {valid + valid + record(0 | 1, {0x0D24}), 3},           // result code 0
+      {valid + valid + record(0 | 1, {0x0D24}), 3},            // result code 0
       {valid + record(DrawCode | (MaxGamePlies + 1), {}), 2},  // too many plies
       {valid + record(DrawCode | 3, {0x0D24}), 2},             // cut short
       {valid + bytesOf({0x01}), 2},                            // stray byte would misalign
@@ -243,12 +246,16 @@ TEST_F(Converters, GameToPgnValidatesFirstAndReportsProgress) {
 
   const std::string valid = record(WhiteWonCode | 2, {0x0D24, 0x031C});
   writeFile("bad.bin", valid + valid + record(2, {0x0D24, 0x031C}) + valid);
-  EXPECT_EQ(output([] { gameToPgn("bad.bin", "bad.pgn"); }), "Game file corrupted! (error on game: 3)");
+  EXPECT_EQ(output([] { gameToPgn("bad.bin", "bad.pgn"); }),
+            "Game file corrupted! (error on game: 3)");
   EXPECT_EQ(readWholeFile("bad.pgn"), "");
-  writeFile("long.bin", record(DrawCode | (MaxGamePlies + 1), std::vector<Move>(MaxGamePlies + 1, 0x0D24)));
-  EXPECT_EQ(output([] { gameToPgn("long.bin", "bad.pgn"); }), "Game file corrupted! (error on game: 1)");
+  writeFile("long.bin",
+            record(DrawCode | (MaxGamePlies + 1), std::vector<Move>(MaxGamePlies + 1, 0x0D24)));
+  EXPECT_EQ(output([] { gameToPgn("long.bin", "bad.pgn"); }),
+            "Game file corrupted! (error on game: 1)");
   writeFile("cut.bin", valid + valid.substr(0, 4));
-  EXPECT_EQ(output([] { gameToPgn("cut.bin", "bad.pgn"); }), "Game file corrupted! (error on game: 2)");
+  EXPECT_EQ(output([] { gameToPgn("cut.bin", "bad.pgn"); }),
+            "Game file corrupted! (error on game: 2)");
   EXPECT_EQ(readWholeFile("bad.pgn"), "");
 
   // A partial header at the very end is no record.
@@ -261,7 +268,8 @@ TEST_F(Converters, GameToPgnValidatesFirstAndReportsProgress) {
             "[Result \"1-0\"]\n1. e2e4 e7e5 1-0\n"
             "[Result \"0-1\"]\n1. e2e4 0-1\n");
 
-  EXPECT_EQ(output([] { gameToPgn("none.bin", "out.pgn"); }), "Cannot open GAME input file: 'none.bin'\n");
+  EXPECT_EQ(output([] { gameToPgn("none.bin", "out.pgn"); }),
+            "Cannot open GAME input file: 'none.bin'\n");
   EXPECT_EQ(output([] { gameToPgn("three.bin", "no/such/dir.pgn"); }),
             "Cannot create PGN output file: 'no/such/dir.pgn'\n");
 }
@@ -269,8 +277,9 @@ TEST_F(Converters, GameToPgnValidatesFirstAndReportsProgress) {
 TEST_F(Converters, GameToPgnThenPgnToGameReproducesTheFile) {
   // Castling both ways, en passant, promotions with and without capture.
   writeFile("a.pgn",
-            game("1-0", "1. e4 d5 2. e5 f5 3. exf6 Nc6 4. fxg7 Be6 5. gxh8=N Qd6 6. Nf3 O-O-O "
-                        "7. Be2 Kb8 8. O-O 1-0") +
+            game("1-0",
+                 "1. e4 d5 2. e5 f5 3. exf6 Nc6 4. fxg7 Be6 5. gxh8=N Qd6 6. Nf3 O-O-O "
+                 "7. Be2 Kb8 8. O-O 1-0") +
                 game("0-1", "1. h4 g5 2. hxg5 h5 3. gxh6 Nf6 4. h7 Rg8 5. hxg8=R Ng4 0-1") +
                 game("1-0", "1. a4 b5 2. axb5 a6 3. bxa6 Bb7 4. axb7 Nc6 5. b8=Q Rxb8 1-0") +
                 game("1/2-1/2", knightShuffle(300) + "1/2-1/2"));
@@ -310,7 +319,8 @@ TEST_F(Converters, PgnListToGameAddsUpOneTotal) {
 }
 
 TEST_F(Converters, GameToPosAppendsAndRefusesIllegalRecords) {
-  writeFile("a.pgn", game("1/2-1/2", knightShuffle(70) + "1/2-1/2") + game("0-1", "1. f3 e5 2. g4 Qh4# 0-1"));
+  writeFile("a.pgn", game("1/2-1/2", knightShuffle(70) + "1/2-1/2") +
+                         game("0-1", "1. f3 e5 2. g4 Qh4# 0-1"));
   output([] { pgnToGame("a.pgn", "g.bin"); });
   EXPECT_EQ(output([] { gameToPos("g.bin", "p.txt"); }),
             "Converting 2 games [  0%]...\b\b\b\b\b\b\b\b 50%]...\b\b\b\b\b\b\b\b100%]...\tOK\n"
@@ -318,7 +328,8 @@ TEST_F(Converters, GameToPosAppendsAndRefusesIllegalRecords) {
   std::vector<std::string> lines = linesOf(readWholeFile("p.txt"));
   ASSERT_EQ(lines.size(), 64u + 4u);
   EXPECT_EQ(lines[0].substr(16), std::string("\t") + StartFen + "\tD\t1");
-  EXPECT_EQ(lines[67].substr(16), "\trnbqkbnr/pppp1ppp/8/4p3/6P1/5P2/PPPPP2P/RNBQKBNR b KQkq g3\tB\t4");
+  EXPECT_EQ(lines[67].substr(16),
+            "\trnbqkbnr/pppp1ppp/8/4p3/6P1/5P2/PPPPP2P/RNBQKBNR b KQkq g3\tB\t4");
   output([] { gameToPos("g.bin", "p.txt"); });
   EXPECT_EQ(linesOf(readWholeFile("p.txt")).size(), 2u * 68u);
 

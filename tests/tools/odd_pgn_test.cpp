@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string>
 
-#include "core/position.h"
 #include "core/log.h"
+#include "core/position.h"
 #include "support/test_support.h"
 #include "tools/converters.h"
 #include "tools/game_file.h"
@@ -19,7 +19,8 @@ namespace {
 constexpr const char* StartFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
 
 bool endedCleanly(const std::string& printed) {
-  return printed.find("\t\tfinished\n") != std::string::npos || printed.find("ERROR: ") != std::string::npos;
+  return printed.find("\t\tfinished\n") != std::string::npos ||
+         printed.find("ERROR: ") != std::string::npos;
 }
 
 TEST(OddPgnFiles, EveryConverterEndsCleanly) {
@@ -32,7 +33,8 @@ TEST(OddPgnFiles, EveryConverterEndsCleanly) {
 
   int files = 0;
   for (const char* folder : {"data/pgn/edge-cases", "data/pgn/annotated"}) {
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(sharedDataPath(folder))) {
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(sharedDataPath(folder))) {
       if (entry.path().extension() != ".pgn") continue;
       ++files;
       const std::string pgn = entry.path().string();
@@ -57,7 +59,8 @@ TEST(OddPgnFiles, EveryConverterEndsCleanly) {
   testing::internal::CaptureStdout();
   gameToPos("all.bin", "all.pos");
   const std::string printed = testing::internal::GetCapturedStdout();
-  EXPECT_NE(printed.find("\tOK\nconverted: " + std::to_string(count) + " games.\n"), std::string::npos)
+  EXPECT_NE(printed.find("\tOK\nconverted: " + std::to_string(count) + " games.\n"),
+            std::string::npos)
       << printed;
 
   EngineLog.close();

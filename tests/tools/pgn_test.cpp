@@ -1,13 +1,14 @@
 // Reading PGN games: results, skipping of annotations, given-up games, the
 // errors that stop a conversion and the position kept unchanged throughout.
+#include "tools/pgn.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "core/position.h"
 #include "core/log.h"
+#include "core/position.h"
 #include "support/test_support.h"
-#include "tools/pgn.h"
 
 namespace {
 
@@ -131,9 +132,9 @@ TEST_F(PgnReading, GamesThatAreSkipped) {
 TEST_F(PgnReading, AnUnreadableMoveCostsOnlyItsGame) {
   const std::string scratch = makeScratchDirectory("pgn-log");
   openEngineLog((scratch + "/Veltor.log").c_str());
-  input_.openText(game("1-0", "1. e4 e5 2. Zz9 Nc6 3. Bb5 {x} a6 1-0") +   // bad token mid-game
-                  game("0-1", "1. e4 e5 2. Nf3 ; a comment\n Nc6 0-1") +   // ';' comment
-                  "[Event \"u\"]\n[Result \"1-0\"]\n\n1. d4 d5\n" +          // no result
+  input_.openText(game("1-0", "1. e4 e5 2. Zz9 Nc6 3. Bb5 {x} a6 1-0") +  // bad token mid-game
+                  game("0-1", "1. e4 e5 2. Nf3 ; a comment\n Nc6 0-1") +  // ';' comment
+                  "[Event \"u\"]\n[Result \"1-0\"]\n\n1. d4 d5\n" +       // no result
                   game("1/2-1/2", "1. c4 c5 2. Zz {[Event \"not a tag\"]\n[%clk 0:01]} 1/2-1/2") +
                   game("1/2-1/2", "1. Nf3 1/2-1/2"));
   testing::internal::CaptureStdout();
@@ -187,7 +188,8 @@ TEST_F(PgnReading, GamesSetUpFromAnotherPositionAreSkippedWhole) {
   input_.openText(
       "[Result \"1-0\"]\n[SetUp \"1\"]\n[FEN \"4k3/8/8/8/8/8/8/4K2R w K - 0 1\"]\n\n"
       "1. O-O {[%csl Gg1]\n[%cal Gf1f8]} Kd7 (1... Ke7\n2. Rh7+) 2. Rf7+ 1-0\n\n" +
-      std::string("[Result \"0-1\"]\n[FEN \"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1\"]\n\n") +
+      std::string("[Result \"0-1\"]\n[FEN \"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 "
+                  "1\"]\n\n") +
       "1. e4 e5 0-1\n");
   EXPECT_EQ(next(), 0);
   // A FEN tag holding the standard start changes nothing.

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "core/position.h"
 #include "core/log.h"
+#include "core/position.h"
 #include "support/test_support.h"
 #include "tools/converters.h"
 
@@ -24,7 +24,7 @@ namespace {
 
 constexpr int LinesPerGame = 64;
 constexpr const char* PgnExtractPlaces[] = {"/usr/bin/pgn-extract", "/usr/games/pgn-extract",
-                                             "/usr/local/bin/pgn-extract"};
+                                            "/usr/local/bin/pgn-extract"};
 
 const char* findPgnExtract() {
   for (const char* place : PgnExtractPlaces) {
@@ -75,7 +75,8 @@ Expected runPgnExtract(const char* extract, const std::string& pgn) {
     ++expected.games;
     const std::string& first = game.front();
     const size_t c1 = first.find("c1 ");
-    const std::string result = c1 == std::string::npos ? "" : first.substr(c1 + 3, first.find(';', c1) - c1 - 3);
+    const std::string result =
+        c1 == std::string::npos ? "" : first.substr(c1 + 3, first.find(';', c1) - c1 - 3);
     const int moves = static_cast<int>(game.size()) - 1;
     if (resultChar(result) != '*' && moves > 0) {
       ++expected.finished;
@@ -83,7 +84,8 @@ Expected runPgnExtract(const char* extract, const std::string& pgn) {
         std::istringstream fields(game[p]);
         std::string placement, side, castling, ep;
         fields >> placement >> side >> castling >> ep;
-        expected.positions.push_back(positionDigest(placement, side, castling, ep, resultChar(result), p + 1));
+        expected.positions.push_back(
+            positionDigest(placement, side, castling, ep, resultChar(result), p + 1));
       }
     }
     game.clear();
@@ -133,7 +135,8 @@ class RealPgnFiles : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(RealPgnFiles, SameGamesAndPositionsAsPgnExtract) {
   const char* extract = findPgnExtract();
-  if (extract == nullptr) GTEST_SKIP() << "pgn-extract is not installed (Debian package pgn-extract)";
+  if (extract == nullptr)
+    GTEST_SKIP() << "pgn-extract is not installed (Debian package pgn-extract)";
   ensureTablesInitialized();
   const std::string pgn = sharedDataPath(GetParam());
 
@@ -153,18 +156,22 @@ TEST_P(RealPgnFiles, SameGamesAndPositionsAsPgnExtract) {
 
   const Expected expected = runPgnExtract(extract, pgn);
   ASSERT_GT(expected.games, 0);
-  const std::string counts = "converted: " + std::to_string(expected.finished) + " games. (skipped: " +
-                             std::to_string(expected.games - expected.finished) + ")\n";
-  EXPECT_NE(printed.find(counts), std::string::npos) << "expected " << counts << "got the tail\n"
-                                                     << printed.substr(printed.size() > 2000 ? printed.size() - 2000 : 0);
+  const std::string counts =
+      "converted: " + std::to_string(expected.finished) +
+      " games. (skipped: " + std::to_string(expected.games - expected.finished) + ")\n";
+  EXPECT_NE(printed.find(counts), std::string::npos)
+      << "expected " << counts << "got the tail\n"
+      << printed.substr(printed.size() > 2000 ? printed.size() - 2000 : 0);
   EXPECT_EQ(badLine, "");
   std::vector<uint64_t> wanted = expected.positions;
   std::sort(written.begin(), written.end());
   std::sort(wanted.begin(), wanted.end());
   EXPECT_EQ(written.size(), wanted.size());
   std::vector<uint64_t> missing, extra;
-  std::set_difference(wanted.begin(), wanted.end(), written.begin(), written.end(), std::back_inserter(missing));
-  std::set_difference(written.begin(), written.end(), wanted.begin(), wanted.end(), std::back_inserter(extra));
+  std::set_difference(wanted.begin(), wanted.end(), written.begin(), written.end(),
+                      std::back_inserter(missing));
+  std::set_difference(written.begin(), written.end(), wanted.begin(), wanted.end(),
+                      std::back_inserter(extra));
   EXPECT_EQ(missing.size(), 0u) << "positions pgn-extract has and the position files lack";
   EXPECT_EQ(extra.size(), 0u) << "positions in the position files that pgn-extract lacks";
 }

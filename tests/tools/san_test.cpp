@@ -1,18 +1,21 @@
 // Reading SAN and coordinate move text against the current position.
+#include "tools/san.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "core/position.h"
 #include "support/test_support.h"
-#include "tools/san.h"
 
 namespace {
 
 constexpr const char* StartFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
 
 int sq(const char* name) { return squareOf(name[0] - 'a', name[1] - '0'); }
-Move mv(const char* from, const char* to, int type) { return makeMoveValue(sq(from), sq(to), type); }
+Move mv(const char* from, const char* to, int type) {
+  return makeMoveValue(sq(from), sq(to), type);
+}
 
 // The position must read the same before and after parsing.
 Move parseKeepingPosition(const char* text) {
@@ -117,7 +120,8 @@ TEST(SanMove, PieceMovesAndCaptures) {
   // Whose piece stands on the destination is left to the caller's legality test.
   EXPECT_EQ(parseKeepingPosition("Qxe1"), mv("h4", "e1", CaptureMove));
   EXPECT_EQ(parseKeepingPosition("Qh4e1"), mv("h4", "e1", CaptureMove));
-  EXPECT_EQ(parseKeepingPosition("Qa4e1"), mv("a4", "e1", CaptureMove));  // the letter and the piece are not checked
+  EXPECT_EQ(parseKeepingPosition("Qa4e1"),
+            mv("a4", "e1", CaptureMove));  // the letter and the piece are not checked
   EXPECT_EQ(parseKeepingPosition("Qe7+"), mv("h4", "e7", QuietMove));
   EXPECT_EQ(parseKeepingPosition("Qxe7"), mv("h4", "e7", QuietMove));
 }
@@ -136,7 +140,8 @@ TEST(SanMove, DisambiguationByTextOrByLegality) {
   // The f6 knight is pinned against the king on h8 by the bishop on d4.
   setUpPosition("1n5k/8/5n2/8/3B4/8/8/K7 b - -");
   EXPECT_EQ(parseKeepingPosition("Nd7"), mv("b8", "d7", QuietMove));
-  EXPECT_EQ(parseKeepingPosition("Nfd7"), mv("f6", "d7", QuietMove));  // a named origin is not tested
+  EXPECT_EQ(parseKeepingPosition("Nfd7"),
+            mv("f6", "d7", QuietMove));  // a named origin is not tested
 
   // Rooks on a1 and a5 both reach a3 on the file: R1a3 / R5a3.
   setUpPosition("4k3/8/8/R7/8/8/8/R3K3 w - -");

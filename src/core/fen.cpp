@@ -2,6 +2,7 @@
 //
 // The text is read into a scratch Position and copied into Pos only once it is
 // accepted, so a rejected text never leaves a half-built position behind.
+#include <cassert>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -234,6 +235,7 @@ bool readFen(const char* text, FenTestMove* testMove, FenCheck check) {
   //     of a higher layer.
   Pos.gamePly = 1;
   if (testMove != nullptr) *testMove = found;
+  assert(positionIsConsistent());
   return true;
 }
 

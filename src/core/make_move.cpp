@@ -6,6 +6,7 @@
 // restores the moving piece's bitboard from its saved copy.
 #include "core/make_move.h"
 
+#include <cassert>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -403,6 +404,7 @@ void makeMove(Move m, PlyState& record) {
   } else {
     makeMoveFor<Black>(m, record);
   }
+  assert(positionIsConsistent());
 }
 
 void unmakeMove(Move m, PlyState& record) {
@@ -412,6 +414,7 @@ void unmakeMove(Move m, PlyState& record) {
   } else {
     unmakeMoveFor<Black>(m, record);
   }
+  assert(positionIsConsistent());
 }
 
 bool makeGameMove(Move m) {
@@ -437,6 +440,7 @@ bool makeGameMove(Move m) {
   const Side rootSide = Pos.root.side;
   refreshRootSnapshot();
   Pos.root.side = opposite(rootSide);
+  assert(positionIsConsistent());
 
   // 6. Key line in the log, hexadecimal halves.
   EngineLog << std::hex << static_cast<uint32_t>(Pos.key >> 32) << ' '

@@ -1,5 +1,7 @@
 #include "core/null_move.h"
 
+#include <cassert>
+
 #include "core/key_table.h"
 #include "core/position.h"
 
@@ -23,6 +25,7 @@ void makeNullMove(PlyState& record) {
   next->key = Pos.key;
   Pos.historyTop = next;
   Pos.side = opposite(Pos.side);
+  assert(positionIsConsistent());
 }
 
 void unmakeNullMove(PlyState& record) {
@@ -32,4 +35,5 @@ void unmakeNullMove(PlyState& record) {
   Pos.enPassant = record.savedEnPassant;
   Pos.castling = record.savedCastling;
   --Pos.historyTop;
+  assert(positionIsConsistent());
 }

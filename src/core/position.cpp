@@ -1,6 +1,7 @@
 // The process-wide Position, its RootSnapshot and the consistency check.
 #include "core/position.h"
 
+#include <cassert>
 #include <cstring>
 #include <initializer_list>
 
@@ -48,6 +49,7 @@ void setSideToMove(Side side) {
   }
   Pos.side = side;
   Pos.root.side = side;
+  assert(positionIsConsistent());
 }
 
 namespace {

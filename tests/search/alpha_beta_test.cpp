@@ -59,6 +59,7 @@ int nullMoveDepth(const char* fen, int depth, bool nullAllowed) {
   setUpPosition(fen);
   CurrentPly = PlyStack + 1;
   PlyStack[0].listEnd = MoveBuffer;
+  PlyStack[1].listEnd = nullptr;  // as the search leaves every child it enters
   InCheckCount[0] = InCheckCount[1] = 0;
   alphaBeta(depth, 1, -FullWindow, FullWindow, nullAllowed);
   const HashEntry* entry = probe(Pos.key, opposite(Pos.side));

@@ -8,6 +8,7 @@
 #include "fuzz_support.h"
 #include "movegen/legal_moves.h"
 #include "movegen/perft.h"
+#include "tools/san.h"
 
 namespace {
 
@@ -22,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzzInitialize();
   const std::string text = asText(data, size);
   const Position before = Pos;
-  const bool accepted = readFen(text.c_str());
+  FenTestMove testMove{};
+  const bool accepted = readFen(text.c_str(), &testMove);
   if (!positionIsSetUp()) {
     // Without both kings the text was refused and the position is left alone.
     fuzzCheck(!accepted, "a position without both kings was accepted");
@@ -32,7 +34,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   fuzzCheck(positionIsConsistent(), "set-up position inconsistent");
-  fuzzCheck(Pos.bestTestMove == 0 || Pos.avoidTestMove == 0, "both test moves set");
+  fuzzCheck(testMove.kind == 0 || testMove.kind == 'a' || testMove.kind == 'b',
+            "unknown test-move field");
+  fuzzCheck(std::strlen(testMove.text) <= MaxTestMoveLength, "test move text too long");
+  if (testMove.kind != 0) {
+    // Reading the test move is a lookup: the position stays as it is.
+    const uint64_t key = Pos.key;
+    parseSanMove(testMove.text);
+    fuzzCheck(Pos.key == key && positionIsConsistent(),
+              "reading the test move changed the position");
+  }
 
   // Written back and read again: the same board, side, rights and key.
   char written[FenBufferSize];

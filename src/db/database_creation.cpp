@@ -41,6 +41,7 @@ struct PassState {
   uint64_t inputSize = 0;
   int lastPercent = 0;
   bool success = true;
+  bool writeFailed = false;
 };
 
 bool writeRecord(FILE* out, const PositionRecord& record) {
@@ -75,6 +76,87 @@ size_t readLine(FILE* in, char* line) {
   }
   line[kept] = '\0';
   return consumed;
+}
+
+// Step 3: input and output; nothing is written unless both are open.
+bool openPassFiles(const char* inputPath, const char* outputPath, FILE*& in, FILE*& out,
+                   char* message) {
+  in = fopen(inputPath, "r");
+  if (!in) {
+    snprintf(message, DatabaseMessageBytes, "Cannot open file: %s\n", inputPath);
+    return false;
+  }
+  out = fopen(outputPath, "wb");
+  if (!out) {
+    fclose(in);
+    snprintf(message, DatabaseMessageBytes, "Cannot create file: %s\n", outputPath);
+    return false;
+  }
+  return true;
+}
+
+// Steps 4.5-4.8: a parsed line of the pass's side joins the record in hand
+// or, under a greater key, writes it out and starts the next one. False
+// ends the pass: at unsorted input (a failure with its message) or at a
+// failed write.
+bool addToRecord(PassState& pass, const PositionRecord& record, const char* line, FILE* out,
+                 char* message) {
+  // 4.5 The first line of the pass starts the first record.
+  if (!pass.haveRecord) {
+    pass.accumulated = record;
+    pass.haveRecord = true;
+    return true;
+  }
+  if (record.key != pass.accumulated.key) {
+    // 4.6 A new key: smaller means unsorted input, greater ends the record.
+    if (record.key < pass.accumulated.key) {
+      snprintf(message, DatabaseMessageBytes,
+               "ERROR: input file with positions not sorted by hash!\n%s\n", line);
+      pass.success = false;
+      return false;
+    }
+    if (!writeRecord(out, pass.accumulated)) {
+      pass.writeFailed = true;
+      return false;
+    }
+    ++pass.recordsWritten;
+    pass.accumulated = record;
+    showProgress(pass);
+  } else if (samePosition(record, pass.accumulated)) {
+    // 4.7 The same position again: one more game, earliest ply kept.
+    if (plyOf(pass.accumulated) > plyOf(record)) {
+      pass.accumulated.plyByte =
+          static_cast<uint8_t>((pass.accumulated.plyByte & RecordHasEnPassant) | plyOf(record));
+    }
+    pass.accumulated.whiteWins += record.whiteWins;
+    pass.accumulated.blackWins += record.blackWins;
+    pass.accumulated.draws += record.draws;
+    ++pass.linesMerged;
+  } else {
+    // 4.8 Another position under the same key: one record per key, the
+    //     newest one wins.
+    pass.accumulated = record;
+  }
+  return true;
+}
+
+// Step 5: the record in hand is written, also after a sort error, and both
+// files are closed. An input that could not be read to its end is a
+// failure, not a short database.
+void finishPassFiles(PassState& pass, FILE* in, FILE* out, const char* inputPath,
+                     const char* outputPath, char* message) {
+  const bool readFailed = ferror(in) != 0;
+  fclose(in);
+  if (!pass.writeFailed && pass.haveRecord && !writeRecord(out, pass.accumulated))
+    pass.writeFailed = true;
+  if (fclose(out) != 0) pass.writeFailed = true;
+  if (pass.writeFailed) {
+    snprintf(message, DatabaseMessageBytes, "Cannot write file: %s\n", outputPath);
+    pass.success = false;
+  } else if (readFailed && pass.success) {
+    snprintf(message, DatabaseMessageBytes, "Cannot read file: %s\n", inputPath);
+    pass.success = false;
+  }
 }
 
 }  // namespace
@@ -149,23 +231,14 @@ bool createDatabase(const char* inputPath, const char* outputPath, char side, ch
   }
 
   // 3. Input and output; nothing is written unless both are open.
-  FILE* in = fopen(inputPath, "r");
-  if (!in) {
-    snprintf(message, DatabaseMessageBytes, "Cannot open file: %s\n", inputPath);
-    return false;
-  }
-  FILE* out = fopen(outputPath, "wb");
-  if (!out) {
-    fclose(in);
-    snprintf(message, DatabaseMessageBytes, "Cannot create file: %s\n", outputPath);
-    return false;
-  }
+  FILE* in = nullptr;
+  FILE* out = nullptr;
+  if (!openPassFiles(inputPath, outputPath, in, out, message)) return false;
   printf("creating new database '%s':  0%%", outputPath);
   fflush(stdout);
 
   PassState pass;
   pass.inputSize = static_cast<uint64_t>(status.st_size);
-  bool writeFailed = false;
   char line[PositionLineBufferBytes];
   PositionRecord record;
 
@@ -186,57 +259,13 @@ bool createDatabase(const char* inputPath, const char* outputPath, char side, ch
       --pass.lineCounter;
       continue;
     }
-    // 4.5 The first line of the pass starts the first record.
-    if (!pass.haveRecord) {
-      pass.accumulated = record;
-      pass.haveRecord = true;
-      continue;
-    }
-    if (record.key != pass.accumulated.key) {
-      // 4.6 A new key: smaller means unsorted input, greater ends the record.
-      if (record.key < pass.accumulated.key) {
-        snprintf(message, DatabaseMessageBytes,
-                 "ERROR: input file with positions not sorted by hash!\n%s\n", line);
-        pass.success = false;
-        break;
-      }
-      if (!writeRecord(out, pass.accumulated)) {
-        writeFailed = true;
-        break;
-      }
-      ++pass.recordsWritten;
-      pass.accumulated = record;
-      showProgress(pass);
-    } else if (samePosition(record, pass.accumulated)) {
-      // 4.7 The same position again: one more game, earliest ply kept.
-      if (plyOf(pass.accumulated) > plyOf(record)) {
-        pass.accumulated.plyByte =
-            static_cast<uint8_t>((pass.accumulated.plyByte & RecordHasEnPassant) | plyOf(record));
-      }
-      pass.accumulated.whiteWins += record.whiteWins;
-      pass.accumulated.blackWins += record.blackWins;
-      pass.accumulated.draws += record.draws;
-      ++pass.linesMerged;
-    } else {
-      // 4.8 Another position under the same key: one record per key, the
-      //     newest one wins.
-      pass.accumulated = record;
-    }
+    // 4.5-4.8 The line joins the record in hand or starts the next one.
+    if (!addToRecord(pass, record, line, out, message)) break;
   }
 
-  // 5. The record in hand is written, also after a sort error. An input that
-  //    could not be read to its end is a failure, not a short database.
-  const bool readFailed = ferror(in) != 0;
-  fclose(in);
-  if (!writeFailed && pass.haveRecord && !writeRecord(out, pass.accumulated)) writeFailed = true;
-  if (fclose(out) != 0) writeFailed = true;
-  if (writeFailed) {
-    snprintf(message, DatabaseMessageBytes, "Cannot write file: %s\n", outputPath);
-    pass.success = false;
-  } else if (readFailed && pass.success) {
-    snprintf(message, DatabaseMessageBytes, "Cannot read file: %s\n", inputPath);
-    pass.success = false;
-  }
+  // 5. The record in hand is written, also after a sort error, and the files
+  //    closed; a read or write failure fails the pass.
+  finishPassFiles(pass, in, out, inputPath, outputPath, message);
 
   // 6. A finished pass always ends by showing all of the input done.
   if (pass.success) printf("\b\b\b\b100%%... done.\n");

@@ -53,29 +53,33 @@ inline Bitboard xray(int sq, int to, Bitboard sliders) {
 
 inline PieceCode queenOf(Side side) { return pieceOf(WhiteQueen, side); }
 
-}  // namespace
+// Results on the generators' scale. A winning capture also earns the
+// victim's positional entry on the target square.
+inline int16_t evenResult(int16_t positional) {
+  return static_cast<int16_t>(positional + EvenBase);
+}
+inline int16_t winningResult(int16_t positional, PieceCode victim, int to, int16_t won) {
+  if (victim != Empty) positional = static_cast<int16_t>(positional + squareEntry(victim, to));
+  return static_cast<int16_t>(positional + won + WinningBase);
+}
+inline int16_t losingResult(int16_t positional, int lost) {
+  return static_cast<int16_t>(positional + lost + LosingBase);
+}
 
-int16_t exchangeScore(PieceCode mover, int from, int to, Bitboard orthogonalSliders,
-                      Bitboard diagonalSliders) {
-  const Side us = Pos.side;
-  const Side them = opposite(us);
-  const PieceCode victim = Pos.board[to];
+// Setup 2: every piece of either colour that attacks the target.
+[[gnu::always_inline]] inline Bitboard attackersOf(int to, Bitboard orthogonalSliders,
+                                                   Bitboard diagonalSliders) {
   const Bitboard kings = bitOf(Pos.king[Black]) | bitOf(Pos.king[White]);
+  return (bishopAttacks(to) & diagonalSliders) | (rookAttacks(to) & orthogonalSliders) |
+         (KingAttacks[to] & kings) |
+         (KnightAttacks[to] & (Pos.pieces[WhiteKnight] | Pos.pieces[BlackKnight])) |
+         (WhitePawnAttacks[to] & Pos.pieces[BlackPawn]) |
+         (BlackPawnAttacks[to] & Pos.pieces[WhitePawn]);
+}
 
-  // Setup 1. Victim value and the mover leaving its square.
-  int16_t gain = PieceValue[victim];
-  int16_t positional = static_cast<int16_t>(-squareEntry(mover, from));
-
-  // Setup 2. Every piece of either colour that attacks the target.
-  Bitboard attackers = (bishopAttacks(to) & diagonalSliders) |
-                       (rookAttacks(to) & orthogonalSliders) | (KingAttacks[to] & kings) |
-                       (KnightAttacks[to] & (Pos.pieces[WhiteKnight] | Pos.pieces[BlackKnight])) |
-                       (WhitePawnAttacks[to] & Pos.pieces[BlackPawn]) |
-                       (BlackPawnAttacks[to] & Pos.pieces[WhitePawn]);
-
-  // Setup 3. The search for each side's next capturer starts at its pawns when
-  // any pawn takes part, otherwise at its knights.
-  PieceCode next[2];
+// Setup 3: the search for each side's next capturer starts at its pawns when
+// any pawn takes part, otherwise at its knights.
+[[gnu::always_inline]] inline void startCapturerSearch(Bitboard attackers, PieceCode next[2]) {
   if (attackers & (Pos.pieces[WhitePawn] | Pos.pieces[BlackPawn])) {
     next[Black] = BlackPawn;
     next[White] = WhitePawn;
@@ -83,8 +87,15 @@ int16_t exchangeScore(PieceCode mover, int from, int to, Bitboard orthogonalSlid
     next[Black] = BlackKnight;
     next[White] = WhiteKnight;
   }
+}
 
-  // Setup 4-5. The mover leaves the attackers and may uncover a slider.
+// Setup 4-5: the mover leaves the attackers and may uncover a slider; a pawn
+// reaching the last row arrives as a queen and adds the promotion to the
+// gain. False when the mover is a king taking a defended piece: a king may
+// only take what the other side does not defend.
+[[gnu::always_inline]] inline bool moverLeaves(PieceCode& mover, int from, int to, int16_t& gain,
+                                               Bitboard& attackers, Bitboard& orthogonalSliders,
+                                               Bitboard& diagonalSliders) {
   attackers &= ~bitOf(from);
   switch (mover) {
     case WhitePawn:
@@ -95,43 +106,126 @@ int16_t exchangeScore(PieceCode mover, int from, int to, Bitboard orthogonalSlid
       }
       diagonalSliders &= ~bitOf(from);
       attackers |= xray<Line::Diagonal>(from, to, diagonalSliders);
-      break;
+      return true;
     case WhiteBishop:
     case BlackBishop:
       diagonalSliders &= ~bitOf(from);
       attackers |= xray<Line::Diagonal>(from, to, diagonalSliders);
-      break;
+      return true;
     case WhiteRook:
     case BlackRook:
       orthogonalSliders &= ~bitOf(from);
       attackers |= xray<Line::Orthogonal>(from, to, orthogonalSliders);
-      break;
+      return true;
     case WhiteQueen:
     case BlackQueen: {
       orthogonalSliders &= ~bitOf(from);
       diagonalSliders &= ~bitOf(from);
       const Bitboard found = xray<Line::Orthogonal>(from, to, orthogonalSliders);
       attackers |= found ? found : xray<Line::Diagonal>(from, to, diagonalSliders);
-      break;
+      return true;
     }
     case WhiteKing:
     case BlackKing:
-      // A king may only take what the other side does not defend.
-      if (attackers & occupancyOf(opposite(ownerOf(mover)))) return MoveScore::DroppedKingCapture;
-      break;
+      return !(attackers & occupancyOf(opposite(ownerOf(mover))));
     default:  // knights uncover nothing the exchange can use
-      break;
+      return true;
   }
+}
+
+// Exchange step 2: the cheapest capturer of side s, searched from `first`
+// up; its king only as the very last one. The capturer leaves the attackers
+// and stands in `onSquare`; returns its square, or -1 when s cannot take.
+[[gnu::always_inline]] inline int takeCheapestCapturer(Side s, int first, int to,
+                                                       Bitboard& attackers, PieceCode& onSquare) {
+  for (int c = first; c <= queenOf(s); c += 2) {
+    const Bitboard hit = Pos.pieces[c] & attackers;
+    if (hit) {
+      const int sq = firstSquare(hit);
+      attackers &= ~bitOf(sq);
+      onSquare = static_cast<PieceCode>(c);
+      return sq;
+    }
+  }
+  const int king = Pos.king[s];
+  if (!(KingAttacks[to] & bitOf(king))) return -1;
+  attackers &= ~bitOf(king);
+  if (attackers) return -1;
+  onSquare = pieceOf(WhiteKing, s);
+  return king;
+}
+
+// Exchange step 6: a slider behind the capturer on `sq` joins in.
+[[gnu::always_inline]] inline void joinHiddenSlider(PieceCode capturer, int sq, int to,
+                                                    Bitboard& attackers,
+                                                    Bitboard& orthogonalSliders,
+                                                    Bitboard& diagonalSliders, PieceCode next[2]) {
+  const int kind = kindOf(capturer);
+  if (kind == KindPawn || kind == KindBishop) {
+    const Bitboard found = xray<Line::Diagonal>(sq, to, diagonalSliders);
+    diagonalSliders &= ~found;
+    attackers |= found;
+  } else if (kind == KindRook) {
+    const Bitboard found = xray<Line::Orthogonal>(sq, to, orthogonalSliders);
+    orthogonalSliders &= ~found;
+    attackers |= found;
+  } else if (kind == KindQueen) {
+    // The uncovered piece may be cheaper than the side's last capturer, so
+    // its search restarts low enough to find it.
+    Bitboard found = xray<Line::Orthogonal>(sq, to, orthogonalSliders);
+    if (found) {
+      orthogonalSliders &= ~found;
+      next[Black] = std::min<PieceCode>(next[Black], BlackRook);
+      next[White] = std::min<PieceCode>(next[White], WhiteRook);
+    } else {
+      found = xray<Line::Diagonal>(sq, to, diagonalSliders);
+      if (found) {
+        diagonalSliders &= ~found;
+        next[Black] = std::min<PieceCode>(next[Black], BlackBishop);
+        next[White] = std::min<PieceCode>(next[White], WhiteBishop);
+      }
+    }
+    attackers |= found;
+  }
+}
+
+// Minimax back to the first capture: each side may decline to recapture.
+// Returns what the first capture wins.
+[[gnu::always_inline]] inline int16_t minimaxBack(int16_t* swap, int n) {
+  for (int k = n - 1; k >= 1; --k)
+    swap[k - 1] = std::min<int16_t>(swap[k - 1], static_cast<int16_t>(-swap[k]));
+  return swap[0];
+}
+
+}  // namespace
+
+int16_t exchangeScore(PieceCode mover, int from, int to, Bitboard orthogonalSliders,
+                      Bitboard diagonalSliders) {
+  const Side us = Pos.side;
+  const Side them = opposite(us);
+  const PieceCode victim = Pos.board[to];
+
+  // Setup 1. Victim value and the mover leaving its square.
+  int16_t gain = PieceValue[victim];
+  int16_t positional = static_cast<int16_t>(-squareEntry(mover, from));
+
+  // Setup 2. Every piece of either colour that attacks the target.
+  Bitboard attackers = attackersOf(to, orthogonalSliders, diagonalSliders);
+
+  // Setup 3. Where each side's search for its next capturer starts.
+  PieceCode next[2];
+  startCapturerSearch(attackers, next);
+
+  // Setup 4-5. The mover leaves the attackers and may uncover a slider.
+  if (!moverLeaves(mover, from, to, gain, attackers, orthogonalSliders, diagonalSliders))
+    return MoveScore::DroppedKingCapture;
 
   // Setup 6. The (possibly promoted) mover arrives.
   positional = static_cast<int16_t>(positional + squareEntry(mover, to));
 
   // Setup 7. Nothing of the other side can take back.
-  if (!(attackers & occupancyOf(them))) {
-    if (gain == 0) return static_cast<int16_t>(positional + EvenBase);
-    if (victim != Empty) positional = static_cast<int16_t>(positional + squareEntry(victim, to));
-    return static_cast<int16_t>(positional + gain + WinningBase);
-  }
+  if (!(attackers & occupancyOf(them)))
+    return gain == 0 ? evenResult(positional) : winningResult(positional, victim, to, gain);
 
   // The exchange, least valuable capturer first, sides alternating.
   int16_t swap[SwapCapacity];
@@ -144,24 +238,8 @@ int16_t exchangeScore(PieceCode mover, int from, int to, Bitboard orthogonalSlid
     const PieceCode captured = onSquare;
 
     // 2. The cheapest capturer of side s; its king only as the very last one.
-    int sq = -1;
-    for (int c = next[s]; c <= queenOf(s); c += 2) {
-      const Bitboard hit = Pos.pieces[c] & attackers;
-      if (hit) {
-        sq = firstSquare(hit);
-        attackers &= ~bitOf(sq);
-        onSquare = static_cast<PieceCode>(c);
-        break;
-      }
-    }
-    if (sq < 0) {
-      const int king = Pos.king[s];
-      if (!(KingAttacks[to] & bitOf(king))) break;
-      attackers &= ~bitOf(king);
-      if (attackers) break;
-      onSquare = pieceOf(WhiteKing, s);
-      sq = king;
-    }
+    const int sq = takeCheapestCapturer(s, next[s], to, attackers, onSquare);
+    if (sq < 0) break;
 
     // 3. Later capturers of s cost at least as much as this one.
     next[s] = onSquare;
@@ -172,43 +250,13 @@ int16_t exchangeScore(PieceCode mover, int from, int to, Bitboard orthogonalSlid
     // 5. Early finish: s is ahead by more than the margin even if it loses
     //    its capturer.
     if (swap[n] - PieceValue[onSquare] > EarlyFinishMargin) {
-      if (s == us) {
-        if (swap[0] == 0) return static_cast<int16_t>(positional + EvenBase);
-        if (victim != Empty)
-          positional = static_cast<int16_t>(positional + squareEntry(victim, to));
-        return static_cast<int16_t>(positional + swap[n - 2] + WinningBase);
-      }
-      return static_cast<int16_t>(positional + PieceValue[onSquare] / 2 - swap[n] + LosingBase);
+      if (s != us) return losingResult(positional, PieceValue[onSquare] / 2 - swap[n]);
+      if (swap[0] == 0) return evenResult(positional);
+      return winningResult(positional, victim, to, swap[n - 2]);
     }
 
     // 6. A slider behind the capturer joins in.
-    const int kind = kindOf(onSquare);
-    if (kind == KindPawn || kind == KindBishop) {
-      const Bitboard found = xray<Line::Diagonal>(sq, to, diagonalSliders);
-      diagonalSliders &= ~found;
-      attackers |= found;
-    } else if (kind == KindRook) {
-      const Bitboard found = xray<Line::Orthogonal>(sq, to, orthogonalSliders);
-      orthogonalSliders &= ~found;
-      attackers |= found;
-    } else if (kind == KindQueen) {
-      // The uncovered piece may be cheaper than the side's last capturer, so
-      // its search restarts low enough to find it.
-      Bitboard found = xray<Line::Orthogonal>(sq, to, orthogonalSliders);
-      if (found) {
-        orthogonalSliders &= ~found;
-        next[Black] = std::min<PieceCode>(next[Black], BlackRook);
-        next[White] = std::min<PieceCode>(next[White], WhiteRook);
-      } else {
-        found = xray<Line::Diagonal>(sq, to, diagonalSliders);
-        if (found) {
-          diagonalSliders &= ~found;
-          next[Black] = std::min<PieceCode>(next[Black], BlackBishop);
-          next[White] = std::min<PieceCode>(next[White], WhiteBishop);
-        }
-      }
-      attackers |= found;
-    }
+    joinHiddenSlider(onSquare, sq, to, attackers, orthogonalSliders, diagonalSliders, next);
 
     // 7. The other side's turn, if it has anything left.
     ++n;
@@ -217,11 +265,8 @@ int16_t exchangeScore(PieceCode mover, int from, int to, Bitboard orthogonalSlid
   }
 
   // Minimax back to the first capture: each side may decline to recapture.
-  for (int k = n - 1; k >= 1; --k)
-    swap[k - 1] = std::min<int16_t>(swap[k - 1], static_cast<int16_t>(-swap[k]));
-  const int16_t result = swap[0];
-  if (result <= LosingLimit) return static_cast<int16_t>(positional + result + LosingBase);
-  if (result == 0) return static_cast<int16_t>(positional + EvenBase);
-  if (victim != Empty) positional = static_cast<int16_t>(positional + squareEntry(victim, to));
-  return static_cast<int16_t>(positional + result + WinningBase);
+  const int16_t result = minimaxBack(swap, n);
+  if (result <= LosingLimit) return losingResult(positional, result);
+  if (result == 0) return evenResult(positional);
+  return winningResult(positional, victim, to, result);
 }

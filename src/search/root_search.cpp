@@ -64,107 +64,95 @@ int32_t tripleBudget() {
   return extra;
 }
 
-}  // namespace
-
-int rootSearch(int alpha, int beta) {
-  PlyState& root = PlyStack[0];
-  CurrentPly = &root;
-  const int depth = IterationDepth;
-  const Side side = Pos.side;
-  root.bestMove = NoMoveYet;
-
-  // 1. The table ends the root only with the move already at the front of
-  //    the root list, so a first iteration always searches.
-  if (probeIntoRecord(root)) {
-    if (root.hashDepth >= depth) {
-      const int score = root.hashScore;
-      if (boundSettlesNode(root.hashBound, score, alpha, beta)) {
-        if (root.hashMove == MoveBuffer[0].move) return score;
-      } else if (AspirationState == 0) {
-        narrowWindow(root.hashBound, score, alpha, beta);
-      }
-    }
+// Step 1 of the root, the table: it ends the root only with the move already
+// at the front of the root list, so a first iteration always searches (the
+// score stays in root.hashScore). Outside a re-search a bound may narrow the
+// window.
+bool tableEndsRoot(PlyState& root, int depth, int& alpha, int& beta) {
+  if (!probeIntoRecord(root) || root.hashDepth < depth) return false;
+  const int score = root.hashScore;
+  if (boundSettlesNode(root.hashBound, score, alpha, beta)) {
+    return root.hashMove == MoveBuffer[0].move;
   }
+  if (AspirationState == 0) narrowWindow(root.hashBound, score, alpha, beta);
+  return false;
+}
 
-  // 2. The root list is generated once per search.
-  int bestScore = -IllegalScore;
-  int nodeBound = UpperBound;
-  const bool inCheck = root.check.checkers != 0;
-  MoveEntry* const start = MoveBuffer;
-  if (root.listEnd == nullptr) {
-    root.listEnd = generateMoves(start, root.check);
-  }
+// Step 2 of the root: the list is generated once per search and kept, with
+// its scores, from one iteration to the next. Returns its end.
+MoveEntry* rootMoveList(PlyState& root, MoveEntry* start) {
+  if (root.listEnd == nullptr) root.listEnd = generateMoves(start, root.check);
   savePlyState(root);
-  MoveEntry* const end = root.listEnd;
+  return root.listEnd;
+}
 
-  // 3.
-  markOrdering(root, start, end);
-
-  // 4. Every move at full depth; no extension, reduction or null move here.
-  MoveSelector selector(root, start, end, HistoryTable[side]);
-  MoveEntry* bestEntry = nullptr;
-  while (MoveEntry* current = selector.next()) {
-    const Move m = current->move;
-    root.cursor = current;
-    // A set-up position may leave the enemy king en prise. Taking it is no
-    // move: below it the generators would move a king that is gone.
-    if (moveTo(m) == Pos.king[side ^ 1]) {
-      current->score = static_cast<int16_t>(-IllegalScore);
-      continue;
-    }
-    ++NodeCount;
-    makeMove(m, root);
-    ++MovesMade;
-    PlyState& child = *++CurrentPly;
-    int score;
-    if (kingLeftInCheck(m, side)) {
-      score = -IllegalScore;
-    } else if (drawCheck(2) != 0) {
-      score = 0;
+// Step 4 of the root, one move at full depth: made, scored and taken back.
+// No extension, reduction or null move here; after the first move a null
+// window tries to show each move no better than alpha.
+int searchRootMove(PlyState& root, Move m, Side side, int depth, int alpha, int beta,
+                   int nodeBound) {
+  ++NodeCount;
+  makeMove(m, root);
+  ++MovesMade;
+  PlyState& child = *++CurrentPly;
+  int score;
+  if (kingLeftInCheck(m, side)) {
+    score = -IllegalScore;
+  } else if (drawCheck(2) != 0) {
+    score = 0;
+  } else {
+    child.listEnd = nullptr;
+    if (depth == 1) {
+      score = -quiescence(0, 1, -beta, -alpha);
+    } else if (nodeBound == UpperBound) {
+      score = -alphaBeta(depth - 1, 1, -beta, -alpha, true);
     } else {
-      child.listEnd = nullptr;
-      if (depth == 1) {
-        score = -quiescence(0, 1, -beta, -alpha);
-      } else if (nodeBound == UpperBound) {
-        score = -alphaBeta(depth - 1, 1, -beta, -alpha, true);
-      } else {
-        score = -alphaBeta(depth - 1, 1, -alpha - 1, -alpha, true);
-        if (alpha < score && score < beta) score = -alphaBeta(depth - 1, 1, -beta, -alpha, true);
-      }
-    }
-    --CurrentPly;
-    unmakeMove(m, root);
-
-    // 5. The clock is read after every root move.
-    if (StopSearch) return bestScore;
-    if (depth > 2 && timeIsUp()) {
-      StopSearch = true;
-      return bestScore;
-    }
-
-    // 6.
-    current->score = static_cast<int16_t>(score);
-    if (score > -IllegalScore && score > FallbackScore) {
-      FallbackMove = m;
-      FallbackScore = score;
-    }
-    if (score > bestScore) {
-      bestEntry = current;
-      if (score > alpha) {
-        if (score >= beta) {
-          recordCutoff(root, selector.searchedBegin(), current, depth);
-          store(Pos.key, side, m, score, depth, LowerBound);
-          std::swap(*current, *start);
-          return score;
-        }
-        alpha = score;
-        nodeBound = ExactBound;
-      }
-      bestScore = score;
+      score = -alphaBeta(depth - 1, 1, -alpha - 1, -alpha, true);
+      if (alpha < score && score < beta) score = -alphaBeta(depth - 1, 1, -beta, -alpha, true);
     }
   }
+  --CurrentPly;
+  unmakeMove(m, root);
+  return score;
+}
 
-  // 7. No legal move: the root is mated or stalemated.
+// Step 5 of the root: the clock is read after every root move; true stops
+// the search.
+bool rootSearchStops(int depth) {
+  if (StopSearch) return true;
+  if (depth > 2 && timeIsUp()) {
+    StopSearch = true;
+    return true;
+  }
+  return false;
+}
+
+// Step 6 of the root, in part: the best legal move scored so far in this
+// search becomes the fallback.
+void keepFallback(Move m, int score) {
+  if (score > -IllegalScore && score > FallbackScore) {
+    FallbackMove = m;
+    FallbackScore = score;
+  }
+}
+
+// Step 6 of the root, a beta cutoff: the ordering tables learn the move, the
+// table keeps its score as a lower bound and it moves to the front of the
+// list.
+int rootCutoff(PlyState& root, MoveEntry* searched, MoveEntry* current, MoveEntry* start, Move m,
+               int score, int depth) {
+  recordCutoff(root, searched, current, depth);
+  store(Pos.key, Pos.side, m, score, depth, LowerBound);
+  std::swap(*current, *start);
+  return score;
+}
+
+// Step 7 of the root, its result: with no legal move the root is mated or
+// stalemated and the list front holds that marker; otherwise the best move
+// goes into the table and to the front of the list.
+int storeRootResult(PlyState& root, MoveEntry* start, MoveEntry* bestEntry, int depth, bool inCheck,
+                    int bestScore, int nodeBound) {
+  const Side side = Pos.side;
   if (bestScore == -IllegalScore) {
     root.listEnd = nullptr;
     if (inCheck) {
@@ -181,20 +169,9 @@ int rootSearch(int alpha, int beta) {
   return bestScore;
 }
 
-Move iterativeDeepening() {
-  CurrentPly = PlyStack;
-  PlyState& root = PlyStack[0];
-
-  // 1. A root that is already drawn needs no search.
-  SearchBestMove = 0;
-  SearchBestScore = InitialBestScore;
-  if (const Move draw = drawCheck(2)) {
-    SearchBestMove = draw;
-    SearchBestScore = 0;
-    return draw;
-  }
-
-  // 2.
+// Step 2 of a search: counters, the root list, the re-search state and the
+// fallback start afresh.
+void resetSearchCounters(PlyState& root) {
   NodeCount = 0;
   InCheckCount[0] = InCheckCount[1] = 0;
   MoveBuffer[0].move = 0;
@@ -203,72 +180,96 @@ Move iterativeDeepening() {
   AspirationState = 0;
   FallbackMove = 0;
   FallbackScore = -IllegalScore;
-  int alpha = -FullWindow;
-  int beta = FullWindow;
-  IterationDepth = 2;
+}
 
-  // 3. Seed the window and the first depth from the table.
-  if (const HashEntry* entry = probe(Pos.key, Pos.side)) {
-    const Move hashMove = entry->move();
-    const int score = entry->score();
-    SearchBestMove = hashMove;
-    SearchBestScore = static_cast<int16_t>(score);
-    if (entry->depth() >= 2) {
-      if (entry->bound() == ExactBound) {
-        alpha = score - AspirationMargin;
-        beta = score + AspirationMargin;
-        IterationDepth = entry->depth();
-      } else if (entry->bound() == LowerBound && score > -FullWindow) {
-        alpha = score;
-      } else if (entry->bound() == UpperBound && score < FullWindow) {
-        beta = score;
-      }
-    }
-    if (repetitionAfter(hashMove) > 0) {
-      IterationDepth = 2;
-      EngineLog << "---------- repetition after hash!!!\n";
-    }
-    if (alpha > MateScoreThreshold) {
-      beta = FullWindow;
-      IterationDepth = 2;
-      EngineLog << "---------- mate score from hash!!! m:" << hashMove << '\n';
-      if (alpha >= FullWindow) EngineLog << "------------------------- WARNING: " << alpha << '\n';
-    }
-  } else {
+// Step 3 of a search: the table's entry for the root seeds the best move,
+// the window and the first depth. A move that walks into a repetition or a
+// mate score starts again at depth 2.
+void seedFromTable(int& alpha, int& beta) {
+  const HashEntry* entry = probe(Pos.key, Pos.side);
+  if (entry == nullptr) {
     EngineLog << "---------- brak hm na poczatku!!!\n";
+    return;
   }
+  const Move hashMove = entry->move();
+  const int score = entry->score();
+  SearchBestMove = hashMove;
+  SearchBestScore = static_cast<int16_t>(score);
+  if (entry->depth() >= 2) {
+    if (entry->bound() == ExactBound) {
+      alpha = score - AspirationMargin;
+      beta = score + AspirationMargin;
+      IterationDepth = entry->depth();
+    } else if (entry->bound() == LowerBound && score > -FullWindow) {
+      alpha = score;
+    } else if (entry->bound() == UpperBound && score < FullWindow) {
+      beta = score;
+    }
+  }
+  if (repetitionAfter(hashMove) > 0) {
+    IterationDepth = 2;
+    EngineLog << "---------- repetition after hash!!!\n";
+  }
+  if (alpha > MateScoreThreshold) {
+    beta = FullWindow;
+    IterationDepth = 2;
+    EngineLog << "---------- mate score from hash!!! m:" << hashMove << '\n';
+    if (alpha >= FullWindow) EngineLog << "------------------------- WARNING: " << alpha << '\n';
+  }
+}
 
-  // 4.
-  char fen[96];
-  writeFen(fen);
-  EngineLog << "-FEN:\t" << fen << '\n';
-  computeCheckInfo(root.check);
+// Step 5 of a search, one iteration: the root searched in the aspiration
+// window. A score outside it is searched again with the window opened on
+// that side (a fail low also triples the budget while enough moves remain;
+// what was added is returned in `extraBudget`), and once more with the full
+// window if that fails too.
+int searchIteration(int alpha, int beta, int32_t& extraBudget) {
+  int score = rootSearch(alpha, beta);
+  if (StopSearch || (score > alpha && score < beta)) return score;
+  int low;
+  int high;
+  if (score <= alpha) {
+    AspirationState = -1;
+    if (MovesToGo >= TimeTripleMinMovesToGo) extraBudget = tripleBudget();
+    low = -FullWindow;
+    high = score + 1;
+  } else {
+    AspirationState = 1;
+    low = score - 1;
+    high = ReSearchCeiling;
+  }
+  score = rootSearch(low, high);
+  if (!StopSearch && (score <= low || score >= high))
+    score = rootSearch(-FullWindow, ReSearchCeiling);
+  AspirationState = 0;
+  return score;
+}
 
-  // 5. Iterations.
+// Step 5 of a search, a completed iteration reported: the log line and the
+// thinking output with its principal variation.
+void reportIteration(int score) {
+  char variation[PrincipalVariationTextSize];
+  if (PonderingSearch) EngineLog << "-PONDER:\n";
+  principalVariationText(variation, std::min<int>(IterationDepth, PrincipalVariationMaxPlies));
+  EngineLog << "-E: " << IterationDepth << ":\t" << score << '\t' << variation << std::endl;
+  if (SearchReporter* reporter = searchReporter()) {
+    reporter->iterationDone({IterationDepth, score,
+                             static_cast<int32_t>(clockMs() - SearchStartClock), NodeCount,
+                             variation});
+  }
+}
+
+// Step 5 of a search, the iterations: each deeper one starts with a window
+// around the last score. An interrupted iteration is discarded; a completed
+// one sets the best move and score and is reported. The iterations end at
+// the depth limit, at a stalemate, or after enough mate scores. True when at
+// least one iteration completed.
+bool runIterations(int alpha, int beta) {
   bool completed = false;
   int mateReports = 0;
-  char variation[PrincipalVariationTextSize];
   while (IterationDepth <= MaxSearchDepth) {
     int32_t extraBudget = 0;
-    int score = rootSearch(alpha, beta);
-    if (!StopSearch && (score <= alpha || score >= beta)) {
-      int low;
-      int high;
-      if (score <= alpha) {
-        AspirationState = -1;
-        if (MovesToGo >= TimeTripleMinMovesToGo) extraBudget = tripleBudget();
-        low = -FullWindow;
-        high = score + 1;
-      } else {
-        AspirationState = 1;
-        low = score - 1;
-        high = ReSearchCeiling;
-      }
-      score = rootSearch(low, high);
-      if (!StopSearch && (score <= low || score >= high))
-        score = rootSearch(-FullWindow, ReSearchCeiling);
-      AspirationState = 0;
-    }
+    const int score = searchIteration(alpha, beta, extraBudget);
 
     // An interrupted iteration is discarded, even when the root completed it.
     if (StopSearch || (IterationDepth > 2 && timeIsUp())) {
@@ -285,15 +286,7 @@ Move iterativeDeepening() {
       EngineLog << "-----STALEMATED---\n";
       break;
     }
-
-    if (PonderingSearch) EngineLog << "-PONDER:\n";
-    principalVariationText(variation, std::min<int>(IterationDepth, PrincipalVariationMaxPlies));
-    EngineLog << "-E: " << IterationDepth << ":\t" << score << '\t' << variation << std::endl;
-    if (SearchReporter* reporter = searchReporter()) {
-      reporter->iterationDone({IterationDepth, score,
-                               static_cast<int32_t>(clockMs() - SearchStartClock), NodeCount,
-                               variation});
-    }
+    reportIteration(score);
 
     if (score <= IterationDepth - MateBase || score >= MateBase - IterationDepth) {
       EngineLog << "--- MATE: " << score << '\n';
@@ -304,12 +297,104 @@ Move iterativeDeepening() {
     beta = std::min(score + AspirationMargin, FullWindow);
     ++IterationDepth;
   }
+  return completed;
+}
+
+}  // namespace
+
+int rootSearch(int alpha, int beta) {
+  PlyState& root = PlyStack[0];
+  CurrentPly = &root;
+  const int depth = IterationDepth;
+  const Side side = Pos.side;
+  root.bestMove = NoMoveYet;
+
+  // 1. The table ends the root only with the move already at the front of
+  //    the root list, so a first iteration always searches.
+  if (tableEndsRoot(root, depth, alpha, beta)) return root.hashScore;
+
+  // 2. The root list is generated once per search.
+  int bestScore = -IllegalScore;
+  int nodeBound = UpperBound;
+  const bool inCheck = root.check.checkers != 0;
+  MoveEntry* const start = MoveBuffer;
+  MoveEntry* const end = rootMoveList(root, start);
+
+  // 3. Ordering marks for the table's move and the killers.
+  markOrdering(root, start, end);
+
+  // 4. Every move at full depth; no extension, reduction or null move here.
+  MoveSelector selector(root, start, end, HistoryTable[side]);
+  MoveEntry* bestEntry = nullptr;
+  while (MoveEntry* current = selector.next()) {
+    const Move m = current->move;
+    root.cursor = current;
+    // A set-up position may leave the enemy king en prise. Taking it is no
+    // move: below it the generators would move a king that is gone.
+    if (moveTo(m) == Pos.king[side ^ 1]) {
+      current->score = static_cast<int16_t>(-IllegalScore);
+      continue;
+    }
+    const int score = searchRootMove(root, m, side, depth, alpha, beta, nodeBound);
+
+    // 5. The clock is read after every root move.
+    if (rootSearchStops(depth)) return bestScore;
+
+    // 6. The score orders the move for the next iteration, may make it the
+    //    fallback, and may raise alpha or cut off.
+    current->score = static_cast<int16_t>(score);
+    keepFallback(m, score);
+    if (score <= bestScore) continue;
+    bestEntry = current;
+    if (score > alpha) {
+      if (score >= beta)
+        return rootCutoff(root, selector.searchedBegin(), current, start, m, score, depth);
+      alpha = score;
+      nodeBound = ExactBound;
+    }
+    bestScore = score;
+  }
+
+  // 7. No legal move: the root is mated or stalemated.
+  return storeRootResult(root, start, bestEntry, depth, inCheck, bestScore, nodeBound);
+}
+
+Move iterativeDeepening() {
+  CurrentPly = PlyStack;
+  PlyState& root = PlyStack[0];
+
+  // 1. A root that is already drawn needs no search.
+  SearchBestMove = 0;
+  SearchBestScore = InitialBestScore;
+  if (const Move draw = drawCheck(2)) {
+    SearchBestMove = draw;
+    SearchBestScore = 0;
+    return draw;
+  }
+
+  // 2. A fresh start: counters and state reset, the full window, depth 2.
+  resetSearchCounters(root);
+  int alpha = -FullWindow;
+  int beta = FullWindow;
+  IterationDepth = 2;
+
+  // 3. Seed the window and the first depth from the table.
+  seedFromTable(alpha, beta);
+
+  // 4. The root position goes to the log; its check information is set.
+  char fen[96];
+  writeFen(fen);
+  EngineLog << "-FEN:\t" << fen << '\n';
+  computeCheckInfo(root.check);
+
+  // 5. Iterations, deeper and deeper until the search stops.
+  const bool completed = runIterations(alpha, beta);
   AspirationState = 0;
   CurrentPly = PlyStack;
 
   if (!completed) settleUnfinishedSearch();
 
-  // 6.
+  // 6. A root the table does not hold after the search is logged as a warning.
   if (probe(Pos.key, Pos.side) == nullptr) {
     EngineLog << "**************************************************** WARNING "
                  "*****************************************************************\n";

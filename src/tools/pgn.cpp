@@ -175,80 +175,29 @@ Move readMoveToken(TextInput& in, GameRecord& game) {
   return parseSanMove(game.moveText);
 }
 
-uint16_t readPgnGame(TextInput& in, GameRecord& game) {
-  // 1. The tag section.
-  game.header = 0;
-  if (!readPgnTags(in, game)) return 0;
-  if (game.otherStart) {
-    // Its moves belong to another position: replaying them from the start
-    // would fail or, worse, give a different game.
-    game.moveText[0] = '\0';
-    skipToNextGame(in, game);
-    return 0;
-  }
+namespace {
 
-  int ply = 1;     // number of the ply being read
-  int played = 0;  // moves made on Pos (never more than MaxGamePlies)
-  const auto takeBack = [&] {
+// The moves of one game made on Pos while it is read (never more than
+// MaxGamePlies); every way out of the game takes them back.
+struct Replay {
+  GameRecord& game;
+  int played = 0;
+
+  void takeBack() {
     while (played > 0) {
       --played;
       unmakeMove(game.moves[played], ReplayStates[played]);
     }
-  };
-  const auto fail = [&](const char* text) {
+  }
+
+  [[noreturn]] void fail(const char* text) {
     takeBack();
     throw PgnError{text};
-  };
+  }
 
-  // 2. The move text, up to its result, a "*" or the end of the input.
-  for (;;) {
-    in.skipWhitespace();
-    const int c = in.get();
-    if (c == EOF) break;
-    if (c == '.' || c == '$') continue;
-    if (c == '{') {
-      skipNested(in, '{', '}');
-      continue;
-    }
-    if (c == '(') {
-      skipNested(in, '(', ')');
-      continue;
-    }
-    if (c == '*') {
-      // Consumed, so that the next read starts at the next game.
-      if (game.resultChar == '*') break;
-      fail("Result * error");
-    }
-    if (c >= '0' && c <= '9') {
-      // Move numbers and annotation digits are passed over digit by digit;
-      // the result is recognised by its first two characters.
-      if (c != game.resultText[0] || game.resultText[1] == '\0' ||
-          in.peek() != game.resultText[1]) {
-        continue;
-      }
-      for (int k = 1; game.resultText[k] != '\0'; ++k) {
-        const int next = in.get();
-        if (next == EOF) break;
-        if (next != game.resultText[k]) fail("wrong end result 1");
-      }
-      break;
-    }
-
-    in.putBack();
-    const Move m = readMoveToken(in, game);
-    if (m == 0) {
-      logLine(game.moveText, "ERROR");
-      reportMove(game, ply);
-      takeBack();
-      skipToNextGame(in, game);
-      return 0;
-    }
-    if (ply > MaxGamePlies) {
-      // Beyond what a record holds: passed over unplayed.
-      ++ply;
-      continue;
-    }
-
+  // Step 2, one move: made on Pos if the generators know it here and it
+  // does not leave the mover's king in check; anything else fails the game.
+  void play(Move m, int ply) {
     if (!isGeneratedMove(m)) {
       printBoard(Pos.board);
       reportMove(game, ply);
@@ -264,8 +213,113 @@ uint16_t readPgnGame(TextInput& in, GameRecord& game) {
       reportMove(game, ply);
       fail("MOVE NOT LEGAL 2 - check revealed");
     }
+  }
+};
+
+// Step 2: passes over what the move text holds besides moves and the
+// result: move-number dots, numeric annotations, comments and variations.
+// True when `c` was one of them.
+bool skippedAnnotation(TextInput& in, int c) {
+  if (c == '.' || c == '$') return true;
+  if (c == '{') {
+    skipNested(in, '{', '}');
+    return true;
+  }
+  if (c == '(') {
+    skipNested(in, '(', ')');
+    return true;
+  }
+  return false;
+}
+
+// Step 2: the digit `c` starts the game's result when it and the next
+// character are the result's first two; other digits (move numbers,
+// annotation digits) are passed over one by one.
+bool resultStartsWith(TextInput& in, int c, const GameRecord& game) {
+  return c == game.resultText[0] && game.resultText[1] != '\0' && in.peek() == game.resultText[1];
+}
+
+// Step 2: reads the rest of the result whose first character was read; a
+// different result fails the game.
+void readRestOfResult(TextInput& in, Replay& replay) {
+  const char* const result = replay.game.resultText;
+  for (int k = 1; result[k] != '\0'; ++k) {
+    const int next = in.get();
+    if (next == EOF) break;
+    if (next != result[k]) replay.fail("wrong end result 1");
+  }
+}
+
+// Step 2: a game with an unreadable token is given up: its moves are taken
+// back and the input moves on to the next game.
+void giveUpGame(TextInput& in, Replay& replay, int ply) {
+  logLine(replay.game.moveText, "ERROR");
+  reportMove(replay.game, ply);
+  replay.takeBack();
+  skipToNextGame(in, replay.game);
+}
+
+// Step 2, the move text, up to its result, a "*" or the end of the input;
+// each readable move within a record's room is played. `ply` ends as the
+// number of the ply after the last one read. False when the game was given
+// up.
+bool readMoveText(TextInput& in, Replay& replay, int& ply) {
+  GameRecord& game = replay.game;
+  for (;;) {
+    in.skipWhitespace();
+    const int c = in.get();
+    if (c == EOF) return true;
+    if (skippedAnnotation(in, c)) continue;
+    if (c == '*') {
+      // Consumed, so that the next read starts at the next game.
+      if (game.resultChar == '*') return true;
+      replay.fail("Result * error");
+    }
+    if (c >= '0' && c <= '9') {
+      if (!resultStartsWith(in, c, game)) continue;
+      readRestOfResult(in, replay);
+      return true;
+    }
+
+    in.putBack();
+    const Move m = readMoveToken(in, game);
+    if (m == 0) {
+      giveUpGame(in, replay, ply);
+      return false;
+    }
+    // Beyond what a record holds a move is passed over unplayed.
+    if (ply <= MaxGamePlies) replay.play(m, ply);
     ++ply;
   }
+}
+
+// Step 4: the result form of a result text, nullptr when there is none.
+const ResultForm* resultFormOf(const char* text) {
+  const ResultForm* result = nullptr;
+  for (const ResultForm& form : ResultForms) {
+    if (std::strcmp(text, form.text) == 0) result = &form;
+  }
+  return result;
+}
+
+}  // namespace
+
+uint16_t readPgnGame(TextInput& in, GameRecord& game) {
+  // 1. The tag section.
+  game.header = 0;
+  if (!readPgnTags(in, game)) return 0;
+  if (game.otherStart) {
+    // Its moves belong to another position: replaying them from the start
+    // would fail or, worse, give a different game.
+    game.moveText[0] = '\0';
+    skipToNextGame(in, game);
+    return 0;
+  }
+
+  // 2. The move text, up to its result, a "*" or the end of the input.
+  Replay replay{game};
+  int ply = 1;  // number of the ply being read
+  if (!readMoveText(in, replay, ply)) return 0;
 
   // 3. A game without moves is skipped.
   if (ply == 1) {
@@ -274,14 +328,11 @@ uint16_t readPgnGame(TextInput& in, GameRecord& game) {
   }
 
   // 4. The result code and the header.
-  const ResultForm* result = nullptr;
-  for (const ResultForm& form : ResultForms) {
-    if (std::strcmp(game.resultText, form.text) == 0) result = &form;
-  }
-  if (result == nullptr) fail("wrong end result 2");
-  game.header = static_cast<uint16_t>(played | result->code);
+  const ResultForm* result = resultFormOf(game.resultText);
+  if (result == nullptr) replay.fail("wrong end result 2");
+  game.header = static_cast<uint16_t>(replay.played | result->code);
 
   // 5. Back to the position on entry.
-  takeBack();
+  replay.takeBack();
   return result->code;
 }

@@ -1,13 +1,21 @@
 #!/usr/bin/env bash
 # Installs, from Debian, what building and testing Veltor needs and the machine lacks.
-# Usage: scripts/install-deps.sh [build|test]
+# Usage: scripts/install-deps.sh [build|test|format]
+#   build: compiler and CMake; test: also what the tests drive (clang, xboard,
+#   pgn-extract, ...) and clang-format; format: only clang-format.
 set -euo pipefail
-need=(cmake g++ make)
-[ -d /usr/src/googletest ] || need+=(googletest)
-[ -e /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
-if [ "${1:-build}" = test ]; then
-  need+=(python3 clang libclang-rt-14-dev xboard xvfb xauth fairymax pgn-extract)
-fi
+mode="${1:-build}"
+case "$mode" in
+  build|test)
+    need=(cmake g++ make)
+    [ -d /usr/src/googletest ] || need+=(googletest)
+    [ -e /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+    if [ "$mode" = test ]; then
+      need+=(python3 clang libclang-rt-14-dev xboard xvfb xauth fairymax pgn-extract clang-format)
+    fi ;;
+  format) need=(clang-format) ;;
+  *) echo "usage: $0 [build|test|format]" >&2; exit 2 ;;
+esac
 missing=()
 for pkg in "${need[@]}"; do
   dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")

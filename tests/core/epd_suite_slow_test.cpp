@@ -33,6 +33,7 @@ int readSuite(const std::string& relative) {
 }  // namespace
 
 TEST(EpdSuites, EveryPositionAndTestMoveIsRead) {
+  SKIP_WITHOUT_SHARED_DATA("data/epd");
   ensureTablesInitialized();
   EXPECT_EQ(readSuite("data/epd/wac.epd"), 300);
   EXPECT_EQ(readSuite("data/epd/wac-2009-crlf.epd"), 300);

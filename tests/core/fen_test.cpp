@@ -183,15 +183,22 @@ TEST(PrintBoard, StartPosition) {
             "\n\n  A B C D E F G H\n");
 }
 
-// Lines written to break EPD readers: none may crash; an accepted line gives a
+namespace {
+
+struct EpdTally {
+  int accepted = 0, refused = 0, unreadableMoves = 0;
+};
+
+// Lines written to break EPD readers, each line's comment saying whether it
+// should be accepted or culled: none may crash; an accepted line gives a
 // consistent position that survives a write/read round trip, and a refused
 // line leaves the position as it was (unless only its test move was unreadable,
 // which is reported and keeps the new position).
-TEST(ReadFen, DestructionSuite) {
-  std::ifstream in(sharedDataPath("data/epd/destruction-test.epd"));
-  ASSERT_TRUE(in.good());
+EpdTally readOddEpdFile(const std::string& path) {
+  EpdTally tally;
+  std::ifstream in(path);
+  EXPECT_TRUE(in.good()) << path;
   std::string line;
-  int accepted = 0, refused = 0, unreadableMoves = 0;
   static Position before;
   while (std::getline(in, line)) {
     SCOPED_TRACE(line);
@@ -201,19 +208,22 @@ TEST(ReadFen, DestructionSuite) {
     const bool ok = readFen(line.c_str());
     const std::string printed = ::testing::internal::GetCapturedStdout();
     if (ok) {
-      ++accepted;
+      ++tally.accepted;
       EXPECT_TRUE(positionIsConsistent());
       const std::string written = fenOfPos();
       static Position first;
       first = Pos;
-      ASSERT_TRUE(readFen(written.c_str())) << written;
+      if (!readFen(written.c_str())) {
+        ADD_FAILURE() << "written FEN refused: " << written;
+        continue;
+      }
       EXPECT_EQ(0, std::memcmp(first.board, Pos.board, sizeof Pos.board));
       EXPECT_EQ(first.key, Pos.key);
     } else if (printed.empty()) {
-      ++refused;
+      ++tally.refused;
       EXPECT_TRUE(samePosition(before, Pos));
     } else {
-      ++unreadableMoves;
+      ++tally.unreadableMoves;
       EXPECT_EQ(printed.rfind("Warning cannot recognize move: ", 0), 0u) << printed;
       EXPECT_TRUE(positionIsConsistent());
     }
@@ -231,9 +241,24 @@ TEST(ReadFen, DestructionSuite) {
       EXPECT_TRUE(ok);
     }
   }
-  EXPECT_EQ(accepted + refused + unreadableMoves, 107);  // the last line is empty
-  EXPECT_GT(accepted, 0);
-  EXPECT_GT(refused, 0);
+  return tally;
+}
+
+}  // namespace
+
+TEST(ReadFen, OddRepositoryPositions) {
+  const EpdTally tally = readOddEpdFile(fixturePath("odd-positions.epd"));
+  EXPECT_EQ(tally.accepted + tally.refused + tally.unreadableMoves, 26);
+  EXPECT_GT(tally.accepted, 0);
+  EXPECT_GT(tally.refused, 0);
+}
+
+TEST(ReadFen, DestructionSuite) {
+  SKIP_WITHOUT_SHARED_DATA("data/epd/destruction-test.epd");
+  const EpdTally tally = readOddEpdFile(sharedDataPath("data/epd/destruction-test.epd"));
+  EXPECT_EQ(tally.accepted + tally.refused + tally.unreadableMoves, 107);  // the last line is empty
+  EXPECT_GT(tally.accepted, 0);
+  EXPECT_GT(tally.refused, 0);
   std::printf("destruction suite: %d accepted, %d refused, %d with an unreadable test move\n",
-              accepted, refused, unreadableMoves);
+              tally.accepted, tally.refused, tally.unreadableMoves);
 }

@@ -58,22 +58,35 @@ int walk(const std::string& fen, std::mt19937& random) {
   return tried;
 }
 
-}  // namespace
-
-TEST(MakeMoveWalk, PerftSuitePositions) {
-  std::ifstream in(sharedDataPath("data/perft/perftsuite.epd"));
-  ASSERT_TRUE(in.good());
-  std::mt19937 random(20261207);
+// Walks from every position of a perft file; returns the number of positions.
+int walkFile(const std::string& path, std::mt19937& random, long& tried) {
+  std::ifstream in(path);
+  EXPECT_TRUE(in.good()) << path;
   std::string line;
   int positions = 0;
-  long tried = 0;
   while (std::getline(in, line)) {
     const std::string fen = line.substr(0, line.find(';'));
     if (fen.empty()) continue;
     tried += walk(fen, random);
     ++positions;
-    if (HasFailure()) break;
+    if (::testing::Test::HasFailure()) break;
   }
-  EXPECT_EQ(positions, 126);
+  return positions;
+}
+
+}  // namespace
+
+TEST(MakeMoveWalk, RepositoryPerftPositions) {
+  std::mt19937 random(20261207);
+  long tried = 0;
+  EXPECT_EQ(walkFile(fixturePath("perft-positions.epd"), random, tried), 56);
+  EXPECT_GT(tried, 40000);
+}
+
+TEST(MakeMoveWalk, PerftSuitePositions) {
+  SKIP_WITHOUT_SHARED_DATA("data/perft/perftsuite.epd");
+  std::mt19937 random(20261207);
+  long tried = 0;
+  EXPECT_EQ(walkFile(sharedDataPath("data/perft/perftsuite.epd"), random, tried), 126);
   EXPECT_GT(tried, 50000);
 }

@@ -109,6 +109,7 @@ const Sample Samples[] = {
 };
 
 TEST(Pipeline, RealCollectionBuildsDatabasesAndABookTheEnginePlays) {
+  SKIP_WITHOUT_SHARED_DATA("data/pgn/real/twic0920.pgn");
   const std::string dir = makeScratchDirectory("pipeline");
   ASSERT_FALSE(dir.empty());
   const std::string pgn = sharedDataPath("data/pgn/real/twic0920.pgn");

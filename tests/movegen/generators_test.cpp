@@ -304,11 +304,30 @@ TEST(GenerateCaptures, FiltersLosingCapturesAndUnderPromotions) {
   }
 }
 
-TEST(GenerateCaptures, AgreesWithTheFullGeneratorOnTheSuite) {
-  // Every capture list holds only moves of the full list, with the full
-  // list's score except for queen push promotions (valued by the exchange
-  // evaluator here); no capture that the full list scores at or above the
-  // filter is missing. Checked on the suite positions and one ply below them.
+namespace {
+
+// The positions of the repository's perft file.
+std::vector<PerftCase> repositoryPositions() {
+  return readPerftFile(fixturePath("perft-positions.epd"), "perft-positions.epd");
+}
+
+// The positions of these reference suites under the shared data.
+std::vector<PerftCase> referencePositions(std::initializer_list<const char*> files) {
+  std::vector<PerftCase> cases;
+  for (const char* file : files) {
+    const auto more = readPerftFile(sharedDataPath(std::string("data/perft/") + file), file);
+    EXPECT_FALSE(more.empty()) << file;
+    cases.insert(cases.end(), more.begin(), more.end());
+  }
+  return cases;
+}
+
+// Every capture list holds only moves of the full list, with the full list's
+// score except for queen push promotions (valued by the exchange evaluator
+// here); no capture that the full list scores at or above the filter is
+// missing. Checked on each position and one ply below it; returns the number
+// of lists compared.
+int compareCapturesWithAll(const std::vector<PerftCase>& cases) {
   ensureTablesInitialized();
   int compared = 0;
   auto compareHere = [&](const std::string& source) {
@@ -335,64 +354,62 @@ TEST(GenerateCaptures, AgreesWithTheFullGeneratorOnTheSuite) {
     }
     ++compared;
   };
-  for (const char* file : {"perftsuite.epd", "perft-tricky.epd"}) {
-    for (const auto& c : readPerftFile(sharedDataPath(std::string("data/perft/") + file), file)) {
-      setUpPosition(c.fen.c_str());
+  for (const auto& c : cases) {
+    setUpPosition(c.fen.c_str());
+    compareHere(c.source);
+    PlyState record;
+    savePlyState(record);
+    for (Move m : legalMovesHere()) {
+      makeMove(m, record);
       compareHere(c.source);
-      PlyState record;
-      savePlyState(record);
-      for (Move m : legalMovesHere()) {
-        makeMove(m, record);
-        compareHere(c.source);
-        unmakeMove(m, record);
-      }
+      unmakeMove(m, record);
     }
   }
-  EXPECT_GT(compared, 3000);
+  return compared;
 }
 
-TEST(GenerateEvasions, SameLegalMovesAsTheFullGeneratorWhenInCheck) {
-  // Walk two plies below every suite position; wherever the side to move is in
-  // check, the evasions must keep exactly the legal moves of the full list.
+// Walks two plies below every position; wherever the side to move is in
+// check, the evasions must keep exactly the legal moves of the full list.
+// Returns the number of checks met.
+int compareEvasionsWithAll(const std::vector<PerftCase>& cases) {
   ensureTablesInitialized();
   int checks = 0;
-  for (const char* file : {"perftsuite.epd", "perft-tricky.epd", "perft-double-checks.epd"}) {
-    for (const auto& c : readPerftFile(sharedDataPath(std::string("data/perft/") + file), file)) {
-      setUpPosition(c.fen.c_str());
-      auto compareHere = [&]() {
-        CheckInfo info{};
-        computeCheckInfo(info);
-        if (!info.checkers) return;
-        ++checks;
-        EXPECT_EQ(legalMoves(generate(Kind::Evasions)), legalMoves(generate(Kind::All)))
-            << c.source;
-      };
-      compareHere();
-      PlyState records[2];
-      savePlyState(records[0]);
-      const Side side = Pos.side;
-      for (Move m : legalMovesHere()) {
-        makeMove(m, records[0]);
-        if (!kingLeftInCheck(m, side)) {
+  for (const auto& c : cases) {
+    setUpPosition(c.fen.c_str());
+    auto compareHere = [&]() {
+      CheckInfo info{};
+      computeCheckInfo(info);
+      if (!info.checkers) return;
+      ++checks;
+      EXPECT_EQ(legalMoves(generate(Kind::Evasions)), legalMoves(generate(Kind::All))) << c.source;
+    };
+    compareHere();
+    PlyState records[2];
+    savePlyState(records[0]);
+    const Side side = Pos.side;
+    for (Move m : legalMovesHere()) {
+      makeMove(m, records[0]);
+      if (!kingLeftInCheck(m, side)) {
+        compareHere();
+        savePlyState(records[1]);
+        for (Move reply : legalMovesHere()) {
+          makeMove(reply, records[1]);
           compareHere();
-          savePlyState(records[1]);
-          for (Move reply : legalMovesHere()) {
-            makeMove(reply, records[1]);
-            compareHere();
-            unmakeMove(reply, records[1]);
-          }
+          unmakeMove(reply, records[1]);
         }
-        unmakeMove(m, records[0]);
       }
+      unmakeMove(m, records[0]);
     }
   }
-  EXPECT_GT(checks, 1000);
+  return checks;
 }
 
-TEST(Generators, ColourFlippedPositionHasMirroredMovesAndCounts) {
+// The colour-flipped position has the mirrored legal moves and the same
+// perft count to depth 3. Returns the number of positions compared.
+int compareFlipped(const std::vector<PerftCase>& cases) {
   ensureTablesInitialized();
   int flipped = 0;
-  for (const auto& c : readPerftFile(sharedDataPath("data/perft/perftsuite.epd"), "perftsuite")) {
+  for (const auto& c : cases) {
     setUpPosition(c.fen.c_str());
     std::set<Move> mirrored;
     for (Move m : legalMovesHere()) mirrored.insert(flipMove(m));
@@ -403,5 +420,37 @@ TEST(Generators, ColourFlippedPositionHasMirroredMovesAndCounts) {
     EXPECT_EQ(perftFromRoot(3), nodes) << c.source << " " << other;
     ++flipped;
   }
-  EXPECT_EQ(flipped, 126);
+  return flipped;
+}
+
+}  // namespace
+
+TEST(GenerateCaptures, AgreesWithTheFullGeneratorOnRepositoryPositions) {
+  EXPECT_GT(compareCapturesWithAll(repositoryPositions()), 800);
+}
+
+TEST(GenerateCaptures, AgreesWithTheFullGeneratorOnTheReferenceSuites) {
+  SKIP_WITHOUT_SHARED_DATA("data/perft");
+  EXPECT_GT(compareCapturesWithAll(referencePositions({"perftsuite.epd", "perft-tricky.epd"})),
+            3000);
+}
+
+TEST(GenerateEvasions, SameLegalMovesAsTheFullGeneratorOnRepositoryPositions) {
+  EXPECT_GT(compareEvasionsWithAll(repositoryPositions()), 1000);
+}
+
+TEST(GenerateEvasions, SameLegalMovesAsTheFullGeneratorOnTheReferenceSuites) {
+  SKIP_WITHOUT_SHARED_DATA("data/perft");
+  EXPECT_GT(compareEvasionsWithAll(referencePositions(
+                {"perftsuite.epd", "perft-tricky.epd", "perft-double-checks.epd"})),
+            1000);
+}
+
+TEST(Generators, ColourFlippedRepositoryPositionsHaveMirroredMovesAndCounts) {
+  EXPECT_EQ(compareFlipped(repositoryPositions()), 56);
+}
+
+TEST(Generators, ColourFlippedReferencePositionsHaveMirroredMovesAndCounts) {
+  SKIP_WITHOUT_SHARED_DATA("data/perft/perftsuite.epd");
+  EXPECT_EQ(compareFlipped(referencePositions({"perftsuite.epd"})), 126);
 }

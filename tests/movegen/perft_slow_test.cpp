@@ -17,6 +17,7 @@ constexpr uint64_t DeepOnlyLeafLimit = 200000000;
 }  // namespace
 
 TEST(PerftSlow, ReferenceSuitesToDepthFive) {
+  SKIP_WITHOUT_SHARED_DATA("data/perft");
   ensureTablesInitialized();
   int ran = 0, total = 0;
   uint64_t nodes = 0;

@@ -28,6 +28,10 @@ std::string sharedDataPath(const std::string& relative) {
   return std::string(VELTOR_SHARED_DIR) + "/" + relative;
 }
 
+std::string fixturePath(const std::string& relative) {
+  return std::string(VELTOR_SOURCE_DIR) + "/tests/fixtures/" + relative;
+}
+
 std::string makeScratchDirectory(const std::string& tag) {
   const char* base = std::getenv("TMPDIR");
   std::string pattern = std::string(base && *base ? base : "/tmp") + "/veltor-" + tag + "-XXXXXX";

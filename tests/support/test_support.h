@@ -1,6 +1,7 @@
 // Helpers shared by the unit tests of every subsystem.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 // Builds the fixed tables once per test binary.
@@ -8,9 +9,23 @@ void ensureTablesInitialized();
 // readFen with the tables ready and the search tables cleared, as for a new
 // game; fails the calling test when rejected.
 void setUpPosition(const char* fen);
-// Path of a file under the shared reference data.
+// Path of a file under the shared reference data (../shared beside the
+// repository; a fresh clone has none).
 std::string sharedDataPath(const std::string& relative);
+// Path of a file under tests/fixtures, the small data kept in the repository.
+std::string fixturePath(const std::string& relative);
+
 // A fresh empty directory under the system temporary directory.
 std::string makeScratchDirectory(const std::string& tag);
 // Whole contents of a file ("" when it cannot be read).
 std::string readWholeFile(const std::string& path);
+
+// Skips the calling test, with a one-line reason, when this file or folder of
+// the shared reference data is missing.
+#define SKIP_WITHOUT_SHARED_DATA(relative)                        \
+  do {                                                            \
+    const std::string sharedPath_ = sharedDataPath(relative);     \
+    if (!std::filesystem::exists(sharedPath_))                    \
+      GTEST_SKIP() << "reference data not found: " << sharedPath_ \
+                   << " (needs ../shared beside the repository)"; \
+  } while (false)

@@ -1,20 +1,24 @@
 #!/usr/bin/env bash
 # Installs, from Debian, what building and testing Veltor needs and the machine lacks.
-# Usage: scripts/install-deps.sh [build|test|format]
+# Usage: scripts/install-deps.sh [build|test|format|longrun]
 #   build: compiler and CMake; test: also what the tests drive (clang, xboard,
-#   pgn-extract, ...) and clang-format; format: only clang-format.
+#   pgn-extract, stockfish, polyglot, ...) and clang-format; format: only
+#   clang-format; longrun: test plus the second peer of scripts/uci-longrun.py.
 set -euo pipefail
 mode="${1:-build}"
 case "$mode" in
-  build|test)
+  build|test|longrun)
     need=(cmake g++ make)
     [ -d /usr/src/googletest ] || need+=(googletest)
     [ -e /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
-    if [ "$mode" = test ]; then
-      need+=(python3 clang libclang-rt-14-dev xboard xvfb xauth fairymax pgn-extract clang-format)
+    if [ "$mode" != build ]; then
+      need+=(python3 clang libclang-rt-14-dev xboard xvfb xauth fairymax pgn-extract clang-format stockfish polyglot)
+    fi
+    if [ "$mode" = longrun ]; then
+      need+=(glaurung)
     fi ;;
   format) need=(clang-format) ;;
-  *) echo "usage: $0 [build|test|format]" >&2; exit 2 ;;
+  *) echo "usage: $0 [build|test|format|longrun]" >&2; exit 2 ;;
 esac
 missing=()
 for pkg in "${need[@]}"; do

@@ -3,13 +3,21 @@
 # under Xvfb) and checks what XBoard saved: every game ended with a real result,
 # and Veltor made no illegal move, did not lose on time and did not crash.
 # Usage: xboard_match.sh VELTOR_BINARY [GAMES] [TIME_CONTROL] [MOVES_PER_CONTROL]
+# With VELTOR_PROTOCOL=uci, Veltor plays in UCI mode behind Debian's polyglot
+# adapter (XBoard talks to polyglot, polyglot to Veltor).
 set -euo pipefail
 veltor="$(realpath "$1")"
 games="${2:-2}"
 tc="${3:-0:20}"
 mps="${4:-40}"
 export PATH="$PATH:/usr/games"
-for tool in xboard xvfb-run fairymax; do
+first="$veltor"
+tools="xboard xvfb-run fairymax"
+if [ "${VELTOR_PROTOCOL:-xboard}" = uci ]; then
+  first="polyglot -noini -ec $veltor"
+  tools="$tools polyglot"
+fi
+for tool in $tools; do
   command -v "$tool" >/dev/null || { echo "missing $tool (scripts/install-deps.sh test installs it)"; exit 1; }
 done
 
@@ -21,7 +29,7 @@ echo "match directory: $work"
 
 # Alternate colours: XBoard swaps the engines every game of a match.
 timeout -k 10 $((games * 400 + 60)) xvfb-run -a xboard \
-  -fcp "$veltor" -fd "$work/veltor" \
+  -fcp "$first" -fd "$work/veltor" \
   -scp fairymax -sd "$work/fairymax" \
   -mg "$games" -mps "$mps" -tc "$tc" -inc 0 -xponder \
   -sgf "$pgn" -xexit -noGUI -soundProgram true -saveSettingsOnExit false \
@@ -49,7 +57,7 @@ fi
 awk -F'"' '/^\[White /{w=$2} /^\[Black /{b=$2} /^\[Result /{n++; printf "game %d: %s vs %s: %s\n", n, w, b, $2}' "$pgn"
 # Score from Veltor's side, and the faults counted over the whole match.
 awk -F'"' '/^\[White /{w=$2} /^\[Result /{
-    r=$2; mine=(w ~ /veltor/);
+    r=$2; mine=(tolower(w) ~ /veltor/);
     if (r=="1/2-1/2") { d++ } else if ((r=="1-0") == mine) { won++ } else { lost++ } }
   END { printf "Veltor: +%d -%d =%d, score %.1f/%d\n", won, lost, d, won + d / 2, won + lost + d }' "$pgn"
 echo "illegal moves by Veltor: $(grep -cE 'first ?:.*[Ii]llegal move|Forfeit due to invalid move' "$debug" || true)"

@@ -68,6 +68,9 @@ class OpeningBook {
 
 extern OpeningBook Book;
 
+// The book is asked while the game is younger than this many plies.
+constexpr int BookPlyLimit = 64;
+
 // A move leading into the opponent's book, chosen by the clock; 0 if none.
 Move chooseBookMove();
 // The same choice with the random value given: candidate r mod n.

@@ -11,10 +11,10 @@
 Move BestTestMove = 0;
 Move AvoidTestMove = 0;
 
-bool setUpGame(const char* fen) {
+bool setUpGame(const char* fen, SearchTables tables) {
   FenTestMove testMove{};
   if (!readFen(fen, &testMove, FenCheck::PlayableSetUp)) return false;
-  clearSearchTables();
+  if (tables == SearchTables::Clear) clearSearchTables();
   BestTestMove = 0;
   AvoidTestMove = 0;
   if (testMove.kind == 0) return true;

@@ -45,7 +45,6 @@ constexpr int32_t MaxIncrementSeconds = 1000000;
 constexpr int TestMovesPerControl = 1;
 constexpr int32_t TestClockCs = 999999999;
 
-constexpr const char* StartPositionFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
 constexpr const char* TestPositionFen =
     "r2qrbk1/1b1n1p1p/p2p1np1/1p1Pp3/P1p1P3/2P2NNP/1PB2PP1/R1BQR1K1 w - -";
 
@@ -302,15 +301,13 @@ void runWord(const char* word) {
 
 }  // namespace
 
-bool handshake() {
+bool handshake(const char* first) {
   // 1. Unbuffered output: every line must reach the pipe at once, or the
   //    interface waits for features that sit in a buffer.
   EngineState = Waiting;
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   std::fflush(nullptr);
   // 2. The protocol word.
-  char first[WordBufferSize];
-  readWord(first, sizeof first);
   bool xboard = startsWith(first, "xboard");
   if (!xboard) std::printf("Engine works only with xboard protocol ver. 2\n");
   // 3.-4. Features, each followed by the interface's two-word reply.
@@ -338,10 +335,16 @@ bool handshake() {
 }
 
 void commandLoop() {
+  char first[WordBufferSize];
+  readWord(first, sizeof first);
+  commandLoop(first);
+}
+
+void commandLoop(const char* first) {
   PonderEnabled = true;
   std::memset(Word, 0, sizeof Word);
   EngineState = Forced;
-  handshake();
+  handshake(first);
   for (;;) {
     if (!readWord(Word, sizeof Word)) {
       // The interface is gone: end as on "quit" rather than live on.

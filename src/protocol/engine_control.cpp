@@ -29,8 +29,6 @@ PlyState PonderPlyState;
 
 namespace {
 
-// The book is asked while the game is younger than this many plies.
-constexpr int BookPlyLimit = 64;
 // Score of a move that mates at once.
 constexpr int MateInOneScore = MateBase - 1;
 constexpr size_t MoveTextSize = 8;

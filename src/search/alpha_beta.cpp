@@ -36,15 +36,15 @@ bool worthReducing(PieceCode piece, int to) {
 // The clock and input check done every PollInterval nodes; true means stop.
 bool pollSaysStop() {
   if (StopSearch) return true;
-  if (IterationDepth > 2 && timeIsUp()) {
+  if ((IterationDepth > 2 && timeIsUp()) || nodeLimitPassed()) {
     StopSearch = true;
     return true;
   }
-  if (inputPending()) {
+  if (inputPending() && inputEndsSearch()) {
     StopSearch = true;
     return true;
   }
-  NextPollCount += PollInterval;
+  NextPollCount = nextPollCount(NextPollCount);
   return false;
 }
 

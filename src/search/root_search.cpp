@@ -57,6 +57,15 @@ void settleUnfinishedSearch() {
 
 // Raises the budget to three times its value for a fail-low re-search;
 // returns what was added so that it can be taken back.
+// Drops the moves the root move filter does not let through; returns the new end.
+MoveEntry* keepAllowedRootMoves(MoveEntry* begin, MoveEntry* end) {
+  MoveEntry* kept = begin;
+  for (MoveEntry* e = begin; e < end; ++e) {
+    if (rootMoveAllowed(e->move)) *kept++ = *e;
+  }
+  return kept;
+}
+
 int32_t tripleBudget() {
   const int64_t tripled = std::min<int64_t>(static_cast<int64_t>(MoveTimeBudget) * 3, INT32_MAX);
   const int32_t extra = static_cast<int32_t>(tripled - MoveTimeBudget);
@@ -79,9 +88,12 @@ bool tableEndsRoot(PlyState& root, int depth, int& alpha, int& beta) {
 }
 
 // Step 2 of the root: the list is generated once per search and kept, with
-// its scores, from one iteration to the next. Returns its end.
+// its scores, from one iteration to the next; the root move filter applies.
+// Returns its end.
 MoveEntry* rootMoveList(PlyState& root, MoveEntry* start) {
-  if (root.listEnd == nullptr) root.listEnd = generateMoves(start, root.check);
+  if (root.listEnd == nullptr) {
+    root.listEnd = keepAllowedRootMoves(start, generateMoves(start, root.check));
+  }
   savePlyState(root);
   return root.listEnd;
 }
@@ -175,7 +187,7 @@ void resetSearchCounters(PlyState& root) {
   NodeCount = 0;
   InCheckCount[0] = InCheckCount[1] = 0;
   MoveBuffer[0].move = 0;
-  NextPollCount = PollInterval;
+  NextPollCount = nextPollCount(0);
   root.listEnd = nullptr;
   AspirationState = 0;
   FallbackMove = 0;
@@ -272,7 +284,7 @@ bool runIterations(int alpha, int beta) {
     const int score = searchIteration(alpha, beta, extraBudget);
 
     // An interrupted iteration is discarded, even when the root completed it.
-    if (StopSearch || (IterationDepth > 2 && timeIsUp())) {
+    if (StopSearch || (IterationDepth > 2 && timeIsUp()) || nodeLimitPassed()) {
       StopSearch = true;
       MoveTimeBudget -= extraBudget;
       break;
@@ -380,6 +392,8 @@ Move iterativeDeepening() {
 
   // 3. Seed the window and the first depth from the table.
   seedFromTable(alpha, beta);
+  // A table entry deeper than the depth limit starts the iterations at the limit.
+  IterationDepth = std::min<int32_t>(IterationDepth, MaxSearchDepth);
 
   // 4. The root position goes to the log; its check information is set.
   char fen[96];

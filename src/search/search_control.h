@@ -16,3 +16,18 @@ extern int32_t MaxSearchDepth;    // deepest iteration the search may start (<= 
 extern bool PonderingSearch;      // the search runs on the expected reply: no time limit
 extern Move SearchBestMove;       // the search's move or result code
 extern int16_t SearchBestScore;   // its score, from the side to move's view
+extern uint32_t NodeLimit;        // nodes after which the search ends; 0: no limit
+
+// What a poll does when input is waiting: a front end that answers some
+// commands during the search installs a handler, which reads the input and
+// returns true when the search must end. Without one, waiting input ends it.
+using SearchInputHandler = bool (*)();
+void setSearchInputHandler(SearchInputHandler handler);
+// True when the waiting input ends the search (asks the handler if any).
+bool inputEndsSearch();
+
+// The root moves a search may choose from; count 0: all of them. The moves
+// must be legal in the root position and stay readable during the search.
+void setRootMoveFilter(const Move* moves, int count);
+// True when the filter lets `m` through.
+bool rootMoveAllowed(Move m);

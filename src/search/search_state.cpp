@@ -19,6 +19,13 @@ bool timeIsUp() {
   return deadline - clockMs() <= 0;
 }
 
+bool nodeLimitPassed() { return NodeLimit != 0 && NodeCount > NodeLimit; }
+
+uint32_t nextPollCount(uint32_t count) {
+  const uint32_t next = count + PollInterval;
+  return NodeLimit != 0 && next > NodeLimit ? NodeLimit : next;
+}
+
 void clearSearchTables() {
   clearTranspositionTable();
   resetMoveOrderingTables();

@@ -14,6 +14,11 @@ extern int32_t AspirationState;  // 1 fail-high re-search, -1 fail-low re-search
 
 // Time is up: not pondering and SearchStartClock + MoveTimeBudget - clock <= 0.
 bool timeIsUp();
+// A node limit is set and NodeCount has passed it.
+bool nodeLimitPassed();
+// The node count of the poll after one at `count`: PollInterval further on,
+// but never past the node limit, so that the search ends right there.
+uint32_t nextPollCount(uint32_t count);
 
 // Limits and score constants
 constexpr uint32_t PollInterval = 16384;        // nodes between clock and input checks

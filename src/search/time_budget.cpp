@@ -31,11 +31,13 @@ int32_t MovesToGo = 35;
 void allocateTime(int32_t ownTimeCs) {
   // 1. Moves left in this control (a level with no move count is one long
   //    control: a fixed share of the clock).
-  if (MovesPerControl > 0) {
-    MovesToGo = MovesPerControl - ((Pos.gamePly >> 1) % MovesPerControl);
-  } else {
-    MovesToGo = SuddenDeathMovesToGo;
-  }
+  allocateTimeFor(ownTimeCs, MovesPerControl > 0
+                                 ? MovesPerControl - ((Pos.gamePly >> 1) % MovesPerControl)
+                                 : 0);
+}
+
+void allocateTimeFor(int32_t ownTimeCs, int32_t movesToGo) {
+  MovesToGo = movesToGo > 0 ? movesToGo : SuddenDeathMovesToGo;
   // 2. Equal share of the own clock; a clock already below zero gives none.
   int64_t perMove = ownTimeCs > 0 ? ownTimeCs / MovesToGo : 0;
   // 3. Keep a reserve for the transmission and the move itself.

@@ -10,3 +10,6 @@ extern int32_t MovesToGo;        // moves to the next time control, from the las
 // Sets MovesToGo and MoveTimeBudget from the own time in centiseconds; the
 // budget is never negative.
 void allocateTime(int32_t ownTimeCs);
+// The same rule for a clock that tells the moves to go itself (UCI's
+// "movestogo"; 0 or less: none given, the whole game is one control).
+void allocateTimeFor(int32_t ownTimeCs, int32_t movesToGo);

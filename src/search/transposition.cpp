@@ -7,15 +7,19 @@
 
 #include "core/position.h"
 
-HashBucket TranspositionTable[2][1 << TranspositionBits];
-
 namespace {
 
-constexpr uint32_t BucketMask = (1u << TranspositionBits) - 1;
+// The default table lives in static storage (it costs nothing until used);
+// other sizes are mapped on demand.
+HashBucket DefaultTable[2][1 << DefaultTranspositionBits];
+HashBucket* MappedTable = nullptr;
+size_t MappedBytes = 0;
+uint32_t BucketMask = (1u << DefaultTranspositionBits) - 1;
 // Bits of the key's low half kept in word 0 and compared on a probe; the
 // bits below them are either the bucket index or overwritten by the move.
-constexpr uint32_t ComparedLowBits = ~BucketMask;
+uint32_t ComparedLowBits = ~BucketMask;
 constexpr uint32_t StoredLowBits = 0xFFFF0000u;
+constexpr int PermilleSampleBuckets = 334;  // about a thousand slots
 constexpr int ScoreOffset = IllegalScore;
 constexpr int ScoreShift = 18;
 constexpr int AgeShift = 9;
@@ -51,6 +55,9 @@ bool displaces(const HashEntry& e, int depth, int bound, int ply) {
 }
 
 }  // namespace
+
+int TranspositionBits = DefaultTranspositionBits;
+HashBucket* TranspositionTable[2] = {DefaultTable[0], DefaultTable[1]};
 
 HashEntry* probe(uint64_t key, Side side) {
   HashBucket& bucket = TranspositionTable[side][lowHalf(key) & BucketMask];
@@ -102,21 +109,61 @@ namespace {
 // with ordinary pages, so nearly every probe would also miss there. Asking for
 // huge pages over the table's 2 MiB-aligned interior removes most of those
 // misses; where the kernel declines, nothing changes.
-void adviseHugePages() {
+void adviseHugePages(void* table, size_t bytes) {
   constexpr uintptr_t HugePage = uintptr_t{2} << 20;
-  const auto begin = reinterpret_cast<uintptr_t>(&TranspositionTable[0][0]);
-  const uintptr_t end = begin + sizeof(TranspositionTable);
+  const auto begin = reinterpret_cast<uintptr_t>(table);
+  const uintptr_t end = begin + bytes;
   const uintptr_t first = (begin + HugePage - 1) & ~(HugePage - 1);
   const uintptr_t last = end & ~(HugePage - 1);
   if (first < last) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 }
 
+size_t tableBytes(int bits) { return 2 * (size_t{1} << bits) * sizeof(HashBucket); }
+
 }  // namespace
 
 void clearTranspositionTable() {
-  static const bool advised = (adviseHugePages(), true);
+  static const bool advised = (adviseHugePages(DefaultTable, sizeof DefaultTable), true);
   (void)advised;
-  std::memset(TranspositionTable, 0, sizeof(TranspositionTable));
+  std::memset(TranspositionTable[0], 0, tableBytes(TranspositionBits) / 2);
+  std::memset(TranspositionTable[1], 0, tableBytes(TranspositionBits) / 2);
+}
+
+bool resizeTranspositionTable(int megabytes) {
+  int bits = MinTranspositionBits;
+  while (bits < MaxTranspositionBits &&
+         tableBytes(bits + 1) <= (size_t{1} << 20) * static_cast<size_t>(megabytes)) {
+    ++bits;
+  }
+  HashBucket* table = DefaultTable[0];
+  if (bits != DefaultTranspositionBits) {
+    void* mapped =
+        mmap(nullptr, tableBytes(bits), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) return false;
+    adviseHugePages(mapped, tableBytes(bits));
+    table = static_cast<HashBucket*>(mapped);
+  }
+  if (MappedTable != nullptr) munmap(MappedTable, MappedBytes);
+  MappedTable = bits != DefaultTranspositionBits ? table : nullptr;
+  MappedBytes = bits != DefaultTranspositionBits ? tableBytes(bits) : 0;
+  TranspositionBits = bits;
+  BucketMask = (1u << bits) - 1;
+  ComparedLowBits = ~BucketMask;
+  TranspositionTable[0] = table;
+  TranspositionTable[1] = table + (size_t{1} << bits);
+  clearTranspositionTable();
+  return true;
+}
+
+int transpositionTableMegabytes() { return static_cast<int>(tableBytes(TranspositionBits) >> 20); }
+
+int transpositionPermille() {
+  int used = 0;
+  for (int b = 0; b < PermilleSampleBuckets; ++b) {
+    for (const HashEntry& e : TranspositionTable[0][b].slot)
+      used += (e.word0 | e.word1 | e.word2) != 0;
+  }
+  return used * 1000 / (PermilleSampleBuckets * 3);
 }
 
 bool probeIntoRecord(PlyState& record) {

@@ -27,8 +27,26 @@ struct HashBucket {
 
 enum HashBound : int { ExactBound = 0, LowerBound = 1, UpperBound = 2 };
 
-constexpr int TranspositionBits = 20;
-extern HashBucket TranspositionTable[2][1 << TranspositionBits];
+// Table size: 2^TranspositionBits buckets per side. The key bits below 16
+// are not stored, so the index needs at least 16 of them.
+constexpr int DefaultTranspositionBits = 20;  // 72 MiB for both sides
+constexpr int MinTranspositionBits = 16;
+constexpr int MaxTranspositionBits = 25;
+constexpr int TableMegabytesAtDefault = 72;
+constexpr int MinTableMegabytes = 5;  // 2^16 buckets a side take 4.5 MiB
+constexpr int MaxTableMegabytes = TableMegabytesAtDefault
+                                  << (MaxTranspositionBits - DefaultTranspositionBits);
+extern int TranspositionBits;
+extern HashBucket* TranspositionTable[2];
+
+// Table sizing: the largest size within `megabytes` (held within the limits
+// above; sizes go in powers of two), cleared. False when the memory is not
+// there: the table then keeps its size and contents. Never during a search.
+bool resizeTranspositionTable(int megabytes);
+// Megabytes both sides' tables take now (rounded down).
+int transpositionTableMegabytes();
+// Slots in use per thousand, from a sample at the start of the table.
+int transpositionPermille();
 
 // First matching slot of the key's bucket in the table of `side`, or nullptr.
 HashEntry* probe(uint64_t key, Side side);

@@ -452,7 +452,13 @@ char* principalVariationText(char* buffer, int maxPlies) {
     default:
       out += std::sprintf(out, "ERROR: %x, d:%d, sc:%d, st:%d ts:%d", m, entry->depth(),
                           entry->score(), static_cast<int>(entry->word2 & 0x180), entry->age());
-      printBoard(Pos.board);
+      // The position goes to the log: on standard output a board diagram
+      // would land in the middle of the protocol dialogue.
+      {
+        char fen[96];
+        writeFen(fen);
+        EngineLog << "-PV entry not playable in: " << fen << '\n';
+      }
       return out;
   }
 }

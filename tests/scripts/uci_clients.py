@@ -106,7 +106,7 @@ def limit_checks(engine):
 
     # No legal move: the engine answers, python-chess reads it as no move.
     result = engine.play(chess.Board("7k/5Q2/6K1/8/8/8/8/8 b - - 0 1"), chess.engine.Limit(depth=3), game="stalemate")
-    check(result.move is None, "stalemated side gets bestmove 0000 (no move): %s" % result.move)
+    check(not result.move, "stalemated side gets bestmove 0000 (no move): %s" % result.move)
 
 
 def ponder_checks(engine):

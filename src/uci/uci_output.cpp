@@ -1,0 +1,107 @@
+// Every line is built whole and written with one call, so that an interface
+// never sees half a line.
+#include "uci/uci_output.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/move_text.h"
+#include "search/transposition.h"
+
+UciSearchInfo UciInfoOutput;
+
+namespace {
+
+constexpr size_t InfoLineSize = 512;
+constexpr size_t InfoStringSize = 400;
+
+bool isFile(char c) { return c >= 'a' && c <= 'h'; }
+bool isRank(char c) { return c >= '1' && c <= '8'; }
+
+// Coordinate text: two squares and an optional promotion letter.
+bool looksLikeMove(const char* w, size_t length) {
+  if (length != 4 && length != 5) return false;
+  if (!isFile(w[0]) || !isRank(w[1]) || !isFile(w[2]) || !isRank(w[3])) return false;
+  return length == 4 || std::strchr("qrbn", w[4]) != nullptr;
+}
+
+// Copies the leading words of a principal variation that are moves; the
+// variation text ends with other words (a mate or draw mark, "NOE") that are
+// not part of the UCI line.
+char* writeVariation(char* out, const char* variation) {
+  char word[8];
+  while (*variation != '\0') {
+    while (*variation == ' ') ++variation;
+    size_t length = std::strcspn(variation, " ");
+    if (length == 0 || length >= sizeof word) break;
+    std::memcpy(word, variation, length);
+    word[length] = '\0';
+    if (!looksLikeMove(word, length)) break;
+    out += std::sprintf(out, " %s", word);
+    variation += length;
+  }
+  return out;
+}
+
+void writeLine(const char* line) {
+  std::fputs(line, stdout);
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+char* writeUciScore(char* out, int score) {
+  if (score > MateScoreThreshold)
+    return out + std::sprintf(out, "mate %d", (MateBase - score + 1) / 2);
+  if (score < -MateScoreThreshold)
+    return out + std::sprintf(out, "mate %d", -((MateBase + score + 1) / 2));
+  return out + std::sprintf(out, "cp %d", score);
+}
+
+void UciSearchInfo::iterationDone(const IterationReport& report) {
+  char line[InfoLineSize];
+  const int64_t elapsed = report.elapsedMs > 0 ? report.elapsedMs : 0;
+  const uint64_t nps =
+      static_cast<uint64_t>(report.nodes) * 1000 / static_cast<uint64_t>(elapsed > 0 ? elapsed : 1);
+  char* out = line + std::sprintf(line, "info depth %d score ", report.depth);
+  out = writeUciScore(out, report.score);
+  out += std::sprintf(out, " nodes %" PRIu32 " nps %" PRIu64 " hashfull %d time %" PRId64,
+                      report.nodes, nps, transpositionPermille(), elapsed);
+  char* const variationStart = out;
+  out = writeVariation(out + 3, report.variation);
+  if (out == variationStart + 3) {
+    out = variationStart;  // no move to show: no "pv" field
+  } else {
+    std::memcpy(variationStart, " pv", 3);
+  }
+  std::strcpy(out, "\n");
+  writeLine(line);
+}
+
+void sendInfoString(const char* text) { sendInfoString(text, ""); }
+
+void sendInfoString(const char* text, const char* detail) {
+  char line[InfoStringSize + 32];
+  std::snprintf(line, sizeof line, "info string %s%s", text, detail);
+  line[std::strcspn(line, "\r\n")] = '\0';
+  std::strcat(line, "\n");
+  writeLine(line);
+}
+
+void sendBestMove(Move best, Move ponder) {
+  char line[48];
+  char* out = line + std::sprintf(line, "bestmove ");
+  if (best == 0) {
+    out += std::sprintf(out, "0000");
+  } else {
+    out = moveToText(out, best);
+    if (ponder != 0) {
+      out += std::sprintf(out, " ponder ");
+      out = moveToText(out, ponder);
+    }
+  }
+  std::strcpy(out, "\n");
+  writeLine(line);
+}

@@ -1,0 +1,21 @@
+// What the UCI session writes: one "info" line per completed iteration (also
+// while pondering), "info string" for free text, and the closing "bestmove".
+#pragma once
+
+#include "core/types.h"
+#include "search/search_report.h"
+
+class UciSearchInfo : public SearchReporter {
+ public:
+  void iterationDone(const IterationReport& report) override;
+};
+
+extern UciSearchInfo UciInfoOutput;
+
+// "cp X" or "mate N": mate in moves, negative when the side to move is mated.
+char* writeUciScore(char* out, int score);
+// One "info string TEXT" line; the text is cut at its first line end.
+void sendInfoString(const char* text);
+void sendInfoString(const char* text, const char* detail);
+// "bestmove m [ponder p]"; 0000 for no move.
+void sendBestMove(Move best, Move ponder);

@@ -1,0 +1,170 @@
+// The real binary in a UCI session, fed what interfaces and broken scripts
+// send: every "go" answered by exactly one bestmove, nothing of the xboard
+// dialogue, bad input reported as "info string" and survived.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "protocol/engine_process.h"
+#include "support/test_support.h"
+
+namespace {
+
+constexpr int ExitTimeoutMs = 30000;
+
+struct Session {
+  std::vector<std::string> lines;
+  int status;
+  int count(const std::string& prefix) const {
+    int n = 0;
+    for (const std::string& line : lines) n += line.compare(0, prefix.size(), prefix) == 0;
+    return n;
+  }
+  std::string last(const std::string& prefix) const {
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
+      if (it->compare(0, prefix.size(), prefix) == 0) return *it;
+    }
+    return "";
+  }
+  std::string text() const {
+    std::string all;
+    for (const std::string& line : lines) all += line + "\n";
+    return all;
+  }
+};
+
+std::vector<std::string> splitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// The whole script at once, then the end of the input.
+Session runScript(const std::string& script) {
+  EngineProcess engine(makeScratchDirectory("uci-session"));
+  EXPECT_TRUE(engine.started());
+  engine.send(script);
+  engine.closeInput();
+  Session s;
+  s.lines = splitLines(engine.readToEnd(ExitTimeoutMs));
+  s.status = engine.waitExit(ExitTimeoutMs);
+  return s;
+}
+
+// The rank digit of a bestmove's from-square ('0' for none).
+char fromRank(const std::string& bestmoveLine) {
+  return bestmoveLine.size() >= 12 ? bestmoveLine[10] : '0';
+}
+
+TEST(UciSession, HandshakeSearchAndNoXboardText) {
+  const Session s = runScript(
+      "uci\nisready\nsetoption name Hash value 8\nucinewgame\nposition startpos moves e2e4 e7e5\n"
+      "go depth 4\nposition fen 6k1/5ppp/8/8/8/8/5PPP/1q4K1 w - - 0 1\ngo depth 3\nquit\n");
+  ASSERT_FALSE(s.lines.empty());
+  EXPECT_EQ(s.lines[0].rfind("id name Veltor ", 0), 0u) << s.text();
+  EXPECT_EQ(s.count("uciok"), 1);
+  EXPECT_EQ(s.count("readyok"), 1);
+  EXPECT_EQ(s.count("bestmove"), 2) << s.text();
+  EXPECT_NE(s.last("info depth 4 score "), "") << s.text();
+  EXPECT_EQ(s.last("bestmove"), "bestmove 0000") << "checkmated: no move";
+  for (const std::string& line : s.lines) {
+    const bool protocolLine = line.rfind("id ", 0) == 0 || line.rfind("option name ", 0) == 0 ||
+                              line == "uciok" || line == "readyok" || line.rfind("info ", 0) == 0 ||
+                              line.rfind("bestmove ", 0) == 0;
+    EXPECT_TRUE(protocolLine) << "not UCI: '" << line << "'";
+  }
+  EXPECT_EQ(s.status, 0);
+}
+
+TEST(UciSession, InputCutInsideACommandEndsCleanlyWithOneBestmovePerGo) {
+  const std::vector<std::string> cuts = {"uci\nposition",
+                                         "uci\nposition fen",
+                                         "uci\nposition fen 8/8/8",
+                                         "uci\nposition startpos moves e2e",
+                                         "uci\nposition startpos moves",
+                                         "uci\nsetoption",
+                                         "uci\nsetoption name",
+                                         "uci\nsetoption name Hash value",
+                                         "uci\nsetoption name Clear",
+                                         "uci\ngo wtime",
+                                         "uci\ngo depth",
+                                         "uci\ngo searchmoves",
+                                         "uci\ngo infinite",
+                                         "uci\ngo ponder wtime 1000 btime 1000",
+                                         "uci\ngo",
+                                         "uci\ngo movetime 50\nisre"};
+  for (const std::string& cut : cuts) {
+    SCOPED_TRACE(cut);
+    const Session s = runScript(cut);
+    EXPECT_EQ(s.status, 0) << s.text();
+    EXPECT_EQ(s.count("bestmove"), cut.find("\ngo") != std::string::npos ? 1 : 0) << s.text();
+  }
+}
+
+TEST(UciSession, RefusedFenAndIllegalMovesKeepWhatCameBefore) {
+  // The refused FEN keeps the game after 1.e4: Black moves. The illegal
+  // second e2e4 ends its list after 1.e4: Black moves again. Junk numbers
+  // and words are skipped; "go" before any position searches the start.
+  const Session s = runScript(
+      "uci\nposition startpos moves e2e4\nposition fen 8/8/8/8 w - -\ngo depth 3\n"
+      "position startpos moves e2e4 e2e4 d7d5\ngo wtime abc btime 2000 winc -5 depth 3 bogus\n"
+      "ucinewgame\nposition startpos moves e2e4 zz9\ngo depth 2 nodes x\n");
+  const std::string text = s.text();
+  EXPECT_NE(text.find("info string position: FEN refused"), std::string::npos) << text;
+  EXPECT_NE(text.find("info string illegal or unreadable move, the moves end before it: e2e4"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("before it: zz9"), std::string::npos) << text;
+  EXPECT_NE(text.find("info string go: no number after wtime"), std::string::npos) << text;
+  std::vector<std::string> best;
+  for (const std::string& line : s.lines) {
+    if (line.rfind("bestmove", 0) == 0) best.push_back(line);
+  }
+  ASSERT_EQ(best.size(), 3u) << text;
+  for (const std::string& line : best)
+    EXPECT_TRUE(fromRank(line) == '7' || fromRank(line) == '8') << line;
+
+  const Session first = runScript("uci\ngo depth 3\n");
+  EXPECT_TRUE(fromRank(first.last("bestmove")) == '1' || fromRank(first.last("bestmove")) == '2')
+      << first.text();
+}
+
+TEST(UciSession, OverlongLinesAreDroppedAndLaterCommandsRead) {
+  std::string moves;
+  for (int i = 0; i < 1000; ++i) moves += " g1f3 g8f6 f3g1 f6g8";  // 20,000 characters
+  const Session s =
+      runScript("uci\n" + std::string(40000, 'x') + "\nisready\nposition startpos moves" + moves +
+                "\ngo depth 2\nisready\n");
+  EXPECT_EQ(s.count("readyok"), 2) << s.text();
+  EXPECT_EQ(s.count("info string position: the line is too long"), 1) << s.text();
+  EXPECT_EQ(s.count("bestmove"), 1);
+  EXPECT_EQ(s.status, 0);
+}
+
+TEST(UciSession, IsreadyIsAnsweredWhileSearchingAndStopGivesOneBestmove) {
+  EngineProcess engine(makeScratchDirectory("uci-infinite"));
+  ASSERT_TRUE(engine.started());
+  engine.send("uci\nposition startpos\ngo infinite\n");
+  ASSERT_NE(engine.waitForLine("info depth", 10000), "");
+  engine.send("isready\n");
+  std::string line;
+  bool ready = false;
+  while (!ready && engine.readLine(line, 5000)) {
+    ASSERT_NE(line.rfind("bestmove", 0), 0u) << "bestmove before stop";
+    ready = line == "readyok";
+  }
+  EXPECT_TRUE(ready) << engine.transcript();
+  engine.send("stop\n");
+  EXPECT_NE(engine.waitForLine("bestmove ", 5000), "") << engine.transcript();
+  engine.send("go ponder wtime 500 btime 500\n");
+  EXPECT_EQ(engine.waitForLine("bestmove ", 700), "") << "bestmove while pondering";
+  engine.send("ponderhit\n");
+  EXPECT_NE(engine.waitForLine("bestmove ", 3000), "") << engine.transcript();
+  engine.send("quit\n");
+  EXPECT_EQ(engine.waitExit(ExitTimeoutMs), 0);
+}
+
+}  // namespace

@@ -2,7 +2,7 @@
 # Builds the libFuzzer harnesses with clang and fuzzes each for a while.
 # Usage: scripts/fuzz.sh [seconds] [harness...]
 #   seconds   time per harness (default 600)
-#   harness   fen move_text command_loop pgn game_file book database dbcreate
+#   harness   fen move_text command_loop uci_session pgn game_file book database dbcreate
 #             (default: all of them, one after the other)
 # New interesting inputs go to a work corpus outside git
 # (build-fuzz/work/<harness>/, seeded from fuzz/corpus/<harness>/); inputs
@@ -13,7 +13,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-600}"
 shift || true
-all=(fen move_text command_loop pgn game_file book database dbcreate)
+all=(fen move_text command_loop uci_session pgn game_file book database dbcreate)
 if [ $# -gt 0 ]; then harnesses=("$@"); else harnesses=("${all[@]}"); fi
 build="${VELTOR_FUZZ_BUILD:-$root/build-fuzz}"
 jobs="${VELTOR_FUZZ_JOBS:-1}"

@@ -64,6 +64,7 @@ void uciSession() {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   QuitRequested = false;
   LineDeferred = false;
+  forgetGame();
   sendIdLines();
   CurrentPly = PlyStack;
   initMoveTables();

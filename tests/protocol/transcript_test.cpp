@@ -89,7 +89,7 @@ TEST(Transcript, ForcedGameSetboardAndJunk) {
 
 TEST(Transcript, OtherProtocolIsWarnedAndNothingIsDiscarded) {
   std::string dir = makeScratchDirectory("transcript-other");
-  Transcript t = runScript(dir, "uci\nnew\nbookshow\nquit\n");
+  Transcript t = runScript(dir, "console\nnew\nbookshow\nquit\n");
   EXPECT_EQ(t.status, 0);
   EXPECT_EQ(t.out, std::string("Engine works only with xboard protocol ver. 2\n\nfeature done=0\n"
                                "feature setboard=1\nfeature done=1\n") +

@@ -22,7 +22,8 @@ bool timeIsUp() {
 bool nodeLimitPassed() { return NodeLimit != 0 && NodeCount > NodeLimit; }
 
 uint32_t nextPollCount(uint32_t count) {
-  const uint32_t next = count + PollInterval;
+  const bool shortBudget = !PonderingSearch && MoveTimeBudget < ShortBudgetMs;
+  const uint32_t next = count + (shortBudget ? ShortBudgetPollInterval : PollInterval);
   return NodeLimit != 0 && next > NodeLimit ? NodeLimit : next;
 }
 

@@ -16,12 +16,17 @@ extern int32_t AspirationState;  // 1 fail-high re-search, -1 fail-low re-search
 bool timeIsUp();
 // A node limit is set and NodeCount has passed it.
 bool nodeLimitPassed();
-// The node count of the poll after one at `count`: PollInterval further on,
+// The node count of the poll after one at `count`: PollInterval further on
+// (ShortBudgetPollInterval while a timed move has less than ShortBudgetMs),
 // but never past the node limit, so that the search ends right there.
 uint32_t nextPollCount(uint32_t count);
 
 // Limits and score constants
-constexpr uint32_t PollInterval = 16384;        // nodes between clock and input checks
+constexpr uint32_t PollInterval = 16384;  // nodes between clock and input checks
+// On a busy machine PollInterval nodes can take tens of milliseconds, a good
+// part of a short budget: such moves look at the clock more often.
+constexpr uint32_t ShortBudgetPollInterval = 2048;
+constexpr int32_t ShortBudgetMs = 500;
 constexpr int LastAlphaBetaPly = MaxSearchPly;  // deeper plies are left to the quiescence search
 constexpr int LastPly = PlyStackSize - 1;       // the last PlyState record
 constexpr int QuiescenceDepthFloor = -8;

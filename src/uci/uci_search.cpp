@@ -39,7 +39,8 @@ constexpr int32_t UnlimitedBudgetMs = INT32_MAX;
 // Clock values beyond this (about 24 days) are taken as this.
 constexpr int64_t LongestClockMs = 2000000000;
 // Milliseconds kept back from the own clock for the move's way to the
-// interface: no budget comes closer to the clock than this.
+// interface; of the rest no move takes more than half, so that a clock
+// living on its increment keeps a reserve for a slow move.
 constexpr int32_t ClockSafetyMs = 30;
 constexpr int MaxMateMoves = MaxIterationDepth / 2;
 constexpr int MaxSearchMoves = 256;
@@ -151,7 +152,7 @@ int32_t moveBudget() {
   if (clock < 0 || Limits.infinite) return UnlimitedBudgetMs;
   IncrementMs = static_cast<int32_t>(Limits.incrementMs[own]);
   allocateTimeFor(static_cast<int32_t>(clock / 10), Limits.movesToGo);
-  const int64_t ceiling = clock > ClockSafetyMs ? (clock - ClockSafetyMs) : 0;
+  const int64_t ceiling = clock > ClockSafetyMs ? (clock - ClockSafetyMs) / 2 : 0;
   return MoveTimeBudget < ceiling ? MoveTimeBudget : static_cast<int32_t>(ceiling);
 }
 

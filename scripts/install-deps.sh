@@ -2,8 +2,9 @@
 # Installs, from Debian, what building and testing Veltor needs and the machine lacks.
 # Usage: scripts/install-deps.sh [build|test|format|longrun]
 #   build: compiler and CMake; test: also what the tests drive (clang, xboard,
-#   pgn-extract, stockfish, polyglot, ...) and clang-format; format: only
-#   clang-format; longrun: test plus the second peer of scripts/uci-longrun.py.
+#   pgn-extract, the peer engines stockfish and phalanx, polyglot, ...) and
+#   clang-format; format: only clang-format; longrun: test plus the second
+#   peer of scripts/uci-longrun.py.
 set -euo pipefail
 mode="${1:-build}"
 case "$mode" in
@@ -12,7 +13,8 @@ case "$mode" in
     [ -d /usr/src/googletest ] || need+=(googletest)
     [ -e /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
     if [ "$mode" != build ]; then
-      need+=(python3 clang libclang-rt-14-dev xboard xvfb xauth fairymax pgn-extract clang-format stockfish polyglot)
+      need+=(python3 clang libclang-rt-14-dev xboard xvfb xauth fairymax pgn-extract clang-format stockfish polyglot
+            phalanx)
     fi
     if [ "$mode" = longrun ]; then
       need+=(glaurung)

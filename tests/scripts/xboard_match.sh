@@ -5,6 +5,7 @@
 # Usage: xboard_match.sh VELTOR_BINARY [GAMES] [TIME_CONTROL] [MOVES_PER_CONTROL]
 # With VELTOR_PROTOCOL=uci, Veltor plays in UCI mode behind Debian's polyglot
 # adapter (XBoard talks to polyglot, polyglot to Veltor).
+# PONDER=on lets both engines ponder (off by default: -xponder).
 set -euo pipefail
 veltor="$(realpath "$1")"
 games="${2:-2}"
@@ -26,12 +27,14 @@ mkdir -p "$work/veltor" "$work/fairymax"
 pgn="$work/games.pgn"
 debug="$work/xboard-debug.txt"
 echo "match directory: $work"
+ponder=-xponder
+[ "${PONDER:-off}" = on ] && ponder=-ponder
 
 # Alternate colours: XBoard swaps the engines every game of a match.
 timeout -k 10 $((games * 400 + 60)) xvfb-run -a xboard \
   -fcp "$first" -fd "$work/veltor" \
   -scp fairymax -sd "$work/fairymax" \
-  -mg "$games" -mps "$mps" -tc "$tc" -inc 0 -xponder \
+  -mg "$games" -mps "$mps" -tc "$tc" -inc 0 "$ponder" \
   -sgf "$pgn" -xexit -noGUI -soundProgram true -saveSettingsOnExit false \
   -matchPause 500 -usePolyglotBook false -debug -nameOfDebugFile "$debug" \
   > "$work/xboard-out.txt" 2>&1 || { echo "xboard failed or timed out"; cat "$work/xboard-out.txt"; exit 1; }

@@ -1,0 +1,5 @@
+# python-chess drives the real binary as an xboard engine (needs python3,
+# phalanx; the script installs what is missing).
+add_test(NAME clients.python_chess
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/scripts/python_chess_client.sh $<TARGET_FILE:veltor> ${VELTOR_SHARED_DIR} check)
+set_tests_properties(clients.python_chess PROPERTIES LABELS clients TIMEOUT 300)

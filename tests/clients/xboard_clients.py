@@ -92,7 +92,7 @@ def timed(call):
 
 
 def open_veltor(veltor, workdir):
-    return chess.engine.SimpleEngine.popen_xboard([veltor], cwd=workdir, timeout=30)
+    return chess.engine.SimpleEngine.popen_xboard([veltor], cwd=workdir, timeout=20)
 
 
 # One game --------------------------------------------------------------------
@@ -188,7 +188,11 @@ def veltor_score(record, veltor_is_white):
 def check_client(veltor):
     check = Checks()
     workdir = tempfile.mkdtemp(prefix="veltor-pychess-")
-    engine, took = timed(lambda: open_veltor(veltor, workdir))
+    try:
+        engine, took = timed(lambda: open_veltor(veltor, workdir))
+    except Exception as error:  # noqa: BLE001
+        check("handshake", False, f"{type(error).__name__}: {error}")
+        return 1
     pid = pid_of(engine)
     features = engine.protocol.features
     check("handshake done in under a second", took < 1.0, f"{took:.2f} s")

@@ -7,6 +7,7 @@
 // the excess is consumed and dropped.
 #include "core/input.h"
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -132,6 +133,40 @@ bool readInt(int& value) {
   if (number > INT_MAX || number < INT_MIN) return false;
   value = static_cast<int>(number);
   In.start += length;
+  return true;
+}
+
+namespace {
+
+// True when read() would return at once (data, end of input or an error).
+bool descriptorReady() {
+  pollfd request{In.fd, POLLIN, 0};
+  return poll(&request, 1, 0) > 0;
+}
+
+}  // namespace
+
+bool peekWord(char* buffer, size_t capacity) {
+  if (capacity > 0) buffer[0] = '\0';
+  // 1. The first byte of the word, reading only what has arrived.
+  for (;;) {
+    while (In.start < In.end && isSeparator(In.data[In.start])) ++In.start;
+    if (In.start < In.end) break;
+    if (In.ended || !descriptorReady()) return false;
+    In.start = In.end = 0;
+    if (!fillMore()) return false;
+  }
+  // 2. Its end, as far as it has arrived.
+  size_t length = 0;
+  for (;;) {
+    while (In.start + length < In.end && !isSeparator(In.data[In.start + length])) ++length;
+    if (In.start + length < In.end || In.ended || !descriptorReady() || !fillMore()) break;
+  }
+  size_t kept = capacity > 0 && length >= capacity ? capacity - 1 : length;
+  if (capacity > 0) {
+    std::memcpy(buffer, In.data + In.start, kept);
+    buffer[kept] = '\0';
+  }
   return true;
 }
 

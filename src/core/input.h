@@ -14,6 +14,10 @@ bool readRestOfLine(char* buffer, size_t capacity);
 // Reads the next word as a decimal integer; on failure returns false and the
 // word stays unread (it is the next command).
 bool readInt(int& value);
+// Copies the next word into `buffer` without reading it, never waiting for
+// input: only bytes already sent are looked at (a word still being written
+// may come out cut). False when no word is pending.
+bool peekWord(char* buffer, size_t capacity);
 // True when the buffer holds the start of an unread word (separators alone
 // are no pending input).
 bool inputBuffered();

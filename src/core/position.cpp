@@ -27,6 +27,7 @@ Position Pos = {.pieces = {},
                 .side = White,
                 .gamePly = 1,
                 .root = {},
+                .handedOver = {},
                 .history = {},
                 .historyTop = Pos.history};
 
@@ -39,13 +40,28 @@ void refreshRootSnapshot() {
   Pos.root.side = Pos.side;
 }
 
+namespace {
+
+void toggleEnPassantSquare(uint8_t square) {
+  Pos.key ^= KeyTable[0][square];
+  Pos.pawnKey ^= static_cast<uint32_t>(KeyTable[0][square]);
+  Pos.enPassant = Pos.enPassant == square ? 0 : square;
+  Pos.root.enPassant = Pos.enPassant;
+  Pos.historyTop->key = Pos.key;
+}
+
+}  // namespace
+
 void setSideToMove(Side side) {
+  HandedOverEnPassant& held = Pos.handedOver;
   if (side != Pos.side && Pos.enPassant != 0) {
-    Pos.key ^= KeyTable[0][Pos.enPassant];
-    Pos.pawnKey ^= static_cast<uint32_t>(KeyTable[0][Pos.enPassant]);
-    Pos.enPassant = 0;
-    Pos.root.enPassant = 0;
-    Pos.historyTop->key = Pos.key;
+    const uint8_t square = Pos.enPassant;
+    toggleEnPassantSquare(square);
+    held = {Pos.key, Pos.gamePly, square, Pos.side};
+  } else if (side != Pos.side && held.square != 0 && held.side == side && held.key == Pos.key &&
+             held.gamePly == Pos.gamePly) {
+    toggleEnPassantSquare(held.square);
+    held.square = 0;
   }
   Pos.side = side;
   Pos.root.side = side;

@@ -28,6 +28,15 @@ struct RootSnapshot {
   Side side;
 };
 
+// An en-passant square voided by handing the move over, with the position it
+// was voided in: handed straight back, the move gets the square again.
+struct HandedOverEnPassant {
+  uint64_t key;
+  uint16_t gamePly;
+  uint8_t square;  // 0: nothing held
+  Side side;       // the side the square belongs to
+};
+
 struct Position {
   Bitboard pieces[13];  // 1..10 by piece code, 11 Black occupancy, 12 White occupancy, 0 scratch
   Bitboard all;
@@ -46,6 +55,7 @@ struct Position {
   Side side;         // side to move
   uint16_t gamePly;  // 1 after a set-up, +1 per game move
   RootSnapshot root;
+  HandedOverEnPassant handedOver;  // see setSideToMove
   HistoryEntry history[GameHistoryCapacity + GameHistorySlack];
   HistoryEntry* historyTop;  // describes the current position
 };
@@ -81,7 +91,9 @@ void refreshRootSnapshot();
 
 // Hands the move to `side` (the interface's "white"/"black"). An en-passant
 // square is there for the side that did not just step two squares: handing
-// the move to the other side voids it, key terms included.
+// the move to the other side voids it, key terms included. Handing the move
+// back before any move or set-up restores it (GUIs switch the engine's colour
+// with "black ... white").
 void setSideToMove(Side side);
 
 // Recomputes occupancies, rotated occupancies, keys and material from the

@@ -2,6 +2,7 @@
 
 #include "core/key_table.h"
 #include "core/position.h"
+#include "movegen/legal_moves.h"
 
 namespace {
 
@@ -29,7 +30,11 @@ Move drawCheck(int n) {
   const HistoryEntry* top = Pos.historyTop;
   const int reversible = top->reversible;
   if (reversible < RepetitionMinimumCount) return 0;
-  if (reversible >= FiftyMoveCount) return FiftyMoveDraw;
+  // Mate on the hundredth reversible ply still wins: the rule draws only a
+  // position with a legal move (or stalemate, a draw anyway).
+  if (reversible >= FiftyMoveCount) {
+    return firstLegalMove() == 0 ? (sideToMoveInCheck() ? 0 : Stalemated) : FiftyMoveDraw;
+  }
   if (earlierOccurrences(top, Pos.key, reversible, n) >= n) return RepetitionDraw;
   return 0;
 }

@@ -390,10 +390,10 @@ Move iterativeDeepening() {
   int beta = FullWindow;
   IterationDepth = 2;
 
-  // 3. Seed the window and the first depth from the table.
+  // 3. Seed the window and the first depth from the table. A depth limit
+  //    below the seeded depth still gets its one iteration.
   seedFromTable(alpha, beta);
-  // A table entry deeper than the depth limit starts the iterations at the limit.
-  IterationDepth = std::min<int32_t>(IterationDepth, MaxSearchDepth);
+  IterationDepth = std::max(1, std::min<int>(IterationDepth, MaxSearchDepth));
 
   // 4. The root position goes to the log; its check information is set.
   char fen[96];
@@ -423,7 +423,7 @@ char* principalVariationText(char* buffer, int maxPlies) {
   *out = '\0';
   if (maxPlies <= 0) return out;
   const HashEntry* entry = probe(Pos.key, Pos.side);
-  if (entry == nullptr) return out + std::sprintf(out, "NOE ");
+  if (entry == nullptr) return out;
   const Move m = entry->move();
   PlyState& record = *CurrentPly;
   // The walk never leaves the ply stack and plays only moves legal here: a
@@ -440,25 +440,11 @@ char* principalVariationText(char* buffer, int maxPlies) {
     unmakeMove(m, record);
     return out;
   }
-  switch (m) {
-    case Checkmated:
-      return out + std::sprintf(out, "# ");
-    case Stalemated:
-      return out + std::sprintf(out, "1/2 - 1/2 (stalemate)");
-    case RepetitionDraw:
-      return out + std::sprintf(out, "1/2 - 1/2 (repetition)");
-    case NullMoveMarker:
-      return out + std::sprintf(out, "NULL");
-    default:
-      out += std::sprintf(out, "ERROR: %x, d:%d, sc:%d, st:%d ts:%d", m, entry->depth(),
-                          entry->score(), static_cast<int>(entry->word2 & 0x180), entry->age());
-      // The position goes to the log: on standard output a board diagram
-      // would land in the middle of the protocol dialogue.
-      {
-        char fen[96];
-        writeFen(fen);
-        EngineLog << "-PV entry not playable in: " << fen << '\n';
-      }
-      return out;
+  // Result codes, the stand-pat and null-move markers and moves of another
+  // position end the variation, which shows moves only.
+  if (isRealMove(m)) {
+    EngineLog << "-PV: move " << m << " not legal here ends the variation, d:" << entry->depth()
+              << ", sc:" << entry->score() << ", bound:" << entry->bound() << '\n';
   }
+  return out;
 }

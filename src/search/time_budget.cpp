@@ -18,22 +18,24 @@ constexpr int64_t MediumShareReserveCs = 50;
 // a control.
 constexpr int64_t MsPerCs = 10;
 constexpr int64_t MsPerCsLastMove = 9;
-// No budget exceeds this (about eleven days): the clock arithmetic of the
-// search stays inside 32 bits whatever clock values the interface sends.
-constexpr int64_t MaxMoveTimeBudget = 1000000000;
 
 }  // namespace
 
 int32_t MovesPerControl = 35;
 int32_t IncrementMs = 0;
 int32_t MovesToGo = 35;
+int32_t PliesBeforeSetUp = 0;
 
 void allocateTime(int32_t ownTimeCs) {
   // 1. Moves left in this control (a level with no move count is one long
   //    control: a fixed share of the clock).
-  allocateTimeFor(ownTimeCs, MovesPerControl > 0
-                                 ? MovesPerControl - ((Pos.gamePly >> 1) % MovesPerControl)
-                                 : 0);
+  int32_t movesToGo = 0;
+  if (MovesPerControl > 0) {
+    // The side to move's own move number, counted from the game's start.
+    const int32_t moveNumber = (Pos.gamePly + PliesBeforeSetUp + 1) / 2;
+    movesToGo = MovesPerControl - ((moveNumber - 1) % MovesPerControl);
+  }
+  allocateTimeFor(ownTimeCs, movesToGo);
 }
 
 void allocateTimeFor(int32_t ownTimeCs, int32_t movesToGo) {

@@ -3,9 +3,15 @@
 
 #include <cstdint>
 
-extern int32_t MovesPerControl;  // moves per time control; 0: the whole game
-extern int32_t IncrementMs;      // increment per move in milliseconds
-extern int32_t MovesToGo;        // moves to the next time control, from the last budget
+// No budget exceeds this (about eleven days): the clock arithmetic of the
+// search stays inside 32 bits whatever clock values the interface sends. A
+// search with this budget (analysis, a depth limit alone) is not timed.
+constexpr int32_t MaxMoveTimeBudget = 1000000000;
+
+extern int32_t MovesPerControl;   // moves per time control; 0: the whole game
+extern int32_t IncrementMs;       // increment per move in milliseconds
+extern int32_t MovesToGo;         // moves to the next time control, from the last budget
+extern int32_t PliesBeforeSetUp;  // game plies before the set-up position (its move number)
 
 // Sets MovesToGo and MoveTimeBudget from the own time in centiseconds; the
 // budget is never negative.

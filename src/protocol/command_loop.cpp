@@ -2,9 +2,11 @@
 //
 // The loop reads one word at a time. "time" comes first, then coordinate
 // moves, then the command table in its order; everything else (the GUIs'
-// "accepted", "random", "post", "?", result comments...) is ignored without
-// a reply. Move words are checked against the legal moves of the game
-// position: an illegal one is refused with "Illegal move: " and not played.
+// "random", "computer", "?", ...) is ignored without a reply. Words that
+// carry free text ("accepted X", "name X", "result R {comment}") take the
+// rest of their line with them. Move words are checked against the legal
+// moves of the game position: an illegal one is refused with "Illegal move: "
+// and not played. Between words, analysis and pondering go on searching.
 #include "protocol/command_loop.h"
 
 #include <climits>
@@ -16,6 +18,7 @@
 #include "book/book_creation.h"
 #include "book/opening_book.h"
 #include "core/input.h"
+#include "core/input_poll.h"
 #include "core/log.h"
 #include "core/make_move.h"
 #include "core/move_text.h"
@@ -29,6 +32,7 @@
 #include "protocol/engine_control.h"
 #include "protocol/engine_state.h"
 #include "protocol/thinking_output.h"
+#include "search/search_control.h"
 #include "search/search_state.h"
 #include "search/time_budget.h"
 #include "search/transposition.h"
@@ -39,12 +43,16 @@ namespace {
 constexpr size_t WordBufferSize = 256;
 // A "setboard" line keeps at most this many characters (the rest is dropped).
 constexpr size_t SetboardLineSize = 255;
-constexpr int WordsPerFeatureReply = 2;
 constexpr int IncrementUnitMs = 1000;
+constexpr double MsPerSecond = 1000.0;
+// "st": a tenth of the time, at most this much, is kept back for sending the move.
+constexpr int32_t FixedTimeMaxReserveMs = 100;
+constexpr int FixedTimeReserveDivisor = 10;
 constexpr int32_t MaxIncrementSeconds = 1000000;
 constexpr int TestMovesPerControl = 1;
 constexpr int32_t TestClockCs = 999999999;
 
+constexpr const char* EngineNameAndVersion = "Veltor " VELTOR_VERSION;
 constexpr const char* TestPositionFen =
     "r2qrbk1/1b1n1p1p/p2p1np1/1p1Pp3/P1p1P3/2P2NNP/1PB2PP1/R1BQR1K1 w - -";
 
@@ -54,11 +62,18 @@ bool startsWith(const char* word, const char* prefix) {
   return std::strncmp(word, prefix, std::strlen(prefix)) == 0;
 }
 
-// Reads and drops `count` words (the interface's replies to a feature line).
-void discardWords(int count) {
+// Reads and drops the rest of the current line (a command's free text).
+void skipRestOfLine() {
   char scratch[WordBufferSize];
-  for (int i = 0; i < count; ++i) readWord(scratch, sizeof scratch);
+  while (readRestOfLine(scratch, sizeof scratch)) {
+    const size_t length = std::strlen(scratch);
+    if (length > 0 && scratch[length - 1] == '\n') break;
+  }
 }
+
+// Set in analysis mode when the last analysis search ended by itself (a mate
+// or stalemate seen to the end): it is not started again until the game changes.
+bool AnalysisFinished = false;
 
 // Commands that generate moves report a missing position instead of running
 // on a board without kings.
@@ -85,7 +100,15 @@ void commandGo() {
 
 void commandNew() {
   setUpGame(StartPositionFen);
-  EngineState = Waiting;
+  DepthLimit = MaxIterationDepth;
+  ClockGiven = false;
+  if (EngineState != Analyzing) EngineState = Waiting;
+}
+
+// "result RES {comment}": the game is over; the comment is free text.
+void commandResult() {
+  skipRestOfLine();
+  commandNew();
 }
 
 void commandLevel() {
@@ -96,6 +119,7 @@ void commandLevel() {
   readWord(base, sizeof base);
   readWord(increment, sizeof increment);
   MovesPerControl = moves;
+  FixedMoveTimeMs = -1;
   int seconds = leadingInt(increment);
   if (seconds > MaxIncrementSeconds) seconds = MaxIncrementSeconds;
   IncrementMs = seconds >= 1 ? seconds * IncrementUnitMs : 0;
@@ -112,15 +136,79 @@ void commandSetboard() {
   while (length > 0 && (line[length - 1] == '\n' || line[length - 1] == '\r'))
     line[--length] = '\0';
   // A refused text (kings on touching squares included) leaves the game as it was.
-  if (!setUpGame(line)) EngineLog << "-M: tellusererror Illegal position" << std::endl;
+  if (setUpGame(line)) {
+    ClockGiven = false;
+  } else {
+    EngineLog << "-M: tellusererror Illegal position" << std::endl;
+  }
+}
+
+// "st SECONDS" (fractions allowed): every move gets that time.
+void commandSt() {
+  char word[WordBufferSize];
+  readWord(word, sizeof word);
+  char* end = nullptr;
+  double seconds = std::strtod(word, &end);
+  if (end == word || !(seconds >= 0)) return;  // no number (NaN included): the setting stays
+  double ms = seconds * MsPerSecond;
+  if (ms > MaxMoveTimeBudget) ms = MaxMoveTimeBudget;
+  int32_t budget = static_cast<int32_t>(ms);
+  int32_t reserve = budget / FixedTimeReserveDivisor;
+  FixedMoveTimeMs = budget - (reserve < FixedTimeMaxReserveMs ? reserve : FixedTimeMaxReserveMs);
+}
+
+// "sd DEPTH": no deeper iteration for the own moves until "new".
+void commandSd() {
+  int depth = 0;
+  if (!readInt(depth)) return;
+  DepthLimit = depth < 1 ? 1 : depth > MaxIterationDepth ? MaxIterationDepth : depth;
+}
+
+// "ping N": answered once every earlier command has been handled.
+void commandPing() {
+  int number = 0;
+  if (readInt(number)) std::printf("pong %d\n", number);
+}
+
+// "memory MB": the transposition table within that many megabytes.
+void commandMemory() {
+  int megabytes = 0;
+  if (!readInt(megabytes)) return;
+  bool resized = resizeTranspositionTable(megabytes);
+  EngineLog << "-M: memory " << megabytes << " MB: table of " << transpositionTableMegabytes()
+            << " MB" << (resized ? "" : " (kept: no memory for more)") << std::endl;
+}
+
+void commandPost() { ThinkingOutputEnabled = true; }
+void commandNoPost() { ThinkingOutputEnabled = false; }
+
+// "otim N": the opponent's clock, which the time budget does not use.
+void commandOtim() {
+  int centiseconds = 0;
+  readInt(centiseconds);
+}
+
+// "undo" / "remove": one or two plies taken back; the engine keeps its colour.
+void takeBack(int plies) {
+  if (!takeBackGameMoves(plies))
+    EngineLog << "- no " << plies << " plies to take back" << std::endl;
+}
+void commandUndo() { takeBack(1); }
+void commandRemove() { takeBack(2); }
+
+void commandAnalyze() {
+  if (requirePosition("analyze")) EngineState = Analyzing;
+}
+void commandExit() {
+  if (EngineState == Analyzing) EngineState = Forced;
 }
 
 void commandEasy() { PonderEnabled = false; }
 void commandHard() { PonderEnabled = true; }
 void commandQuit() { EngineState = Quitting; }
 
-void commandWhite() { setSideToMove(White); }
-void commandBlack() { setSideToMove(Black); }
+void commandWhite() { setGameSideToMove(White); }
+void commandBlack() { setGameSideToMove(Black); }
 
 // The converters replay games on the process-wide Position from the start
 // position: the game is then a new one.
@@ -199,7 +287,7 @@ struct Command {
 constexpr Command Commands[] = {
     {"go", Match::Prefix, false, commandGo},
     {"new", Match::Prefix, false, commandNew},
-    {"result", Match::Prefix, false, commandNew},
+    {"result", Match::Prefix, false, commandResult},
     {"level", Match::Prefix, true, commandLevel},
     {"force", Match::Prefix, false, commandForce},
     {"setboard", Match::Prefix, false, commandSetboard},
@@ -222,6 +310,25 @@ constexpr Command Commands[] = {
     {"benchmarkspeed", Match::Exact, false, commandBenchmarkSpeed},
     {"perft", Match::Exact, false, commandPerft},
     {"test", Match::Exact, false, commandTest},
+    {"ping", Match::Exact, true, commandPing},
+    {"st", Match::Exact, true, commandSt},
+    {"sd", Match::Exact, true, commandSd},
+    {"otim", Match::Exact, true, commandOtim},
+    {"post", Match::Exact, true, commandPost},
+    {"nopost", Match::Exact, true, commandNoPost},
+    {"memory", Match::Exact, false, commandMemory},
+    {"undo", Match::Exact, false, commandUndo},
+    {"remove", Match::Exact, false, commandRemove},
+    {"analyze", Match::Exact, false, commandAnalyze},
+    {"exit", Match::Exact, false, commandExit},
+    // Replies and settings with free text: the rest of the line goes with them.
+    {"accepted", Match::Exact, true, skipRestOfLine},
+    {"rejected", Match::Exact, true, skipRestOfLine},
+    {"protover", Match::Exact, true, skipRestOfLine},
+    {"name", Match::Exact, true, skipRestOfLine},
+    {"rating", Match::Exact, true, skipRestOfLine},
+    {"variant", Match::Exact, true, skipRestOfLine},
+    {"nps", Match::Exact, true, skipRestOfLine},
 };
 
 const Command* findCommand(const char* word) {
@@ -233,15 +340,13 @@ const Command* findCommand(const char* word) {
   return nullptr;
 }
 
-// "time OWN otim OPP": the budget for the engine's next move.
+// "time OWN": the budget for the engine's next move. ("otim" is a command of
+// its own: clients send the two in either order.)
 void readTimeCommand() {
   int own = 0;
-  int opponent = 0;
-  char otim[WordBufferSize];
   if (!readInt(own)) return;  // no clock value: the budget stays
-  readWord(otim, sizeof otim);
-  readInt(opponent);
   allocateTime(own);
+  ClockGiven = true;
 }
 
 void refuseMove(const char* word) {
@@ -308,14 +413,16 @@ bool handshake(const char* first) {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   std::fflush(nullptr);
   // 2. The protocol word.
-  bool xboard = startsWith(first, "xboard");
-  if (!xboard) std::printf("Engine works only with xboard protocol ver. 2\n");
-  // 3.-4. Features, each followed by the interface's two-word reply.
+  if (!startsWith(first, "xboard")) std::printf("Engine works only with xboard protocol ver. 2\n");
+  // 3.-4. Every feature at once; the interface's "accepted"/"rejected"
+  //    replies are ordinary commands of the loop, never waited for.
   std::printf("\n");
-  std::printf("feature %s=%s\n", "done", "0");
-  if (xboard) discardWords(WordsPerFeatureReply);
-  std::printf("feature %s=%s\n", "setboard", "1");
-  if (xboard) discardWords(WordsPerFeatureReply);
+  std::printf("feature done=0\n");
+  std::printf("feature setboard=1\n");
+  std::printf(
+      "feature ping=1 usermove=0 san=0 time=1 draw=0 sigint=0 sigterm=0 reuse=1 analyze=1 "
+      "colors=1 playother=0 memory=1 variants=\"normal\" myname=\"%s\"\n",
+      EngineNameAndVersion);
   // 5. Tables and books.
   EngineState = Waiting;
   CurrentPly = PlyStack;
@@ -325,7 +432,6 @@ bool handshake(const char* first) {
   bool bookOpened = Book.open();
   // 6. Ready.
   std::printf("feature done=1\n");
-  if (xboard) discardWords(WordsPerFeatureReply);
   // 7. Play goes on without a book.
   if (!bookOpened) {
     std::printf("BOOK ERROR: %s\n", Book.message);
@@ -333,6 +439,23 @@ bool handshake(const char* first) {
   }
   return true;
 }
+
+namespace {
+
+// Once the words that arrived are handled: analysis goes on (a stopped
+// analysis starts again from the table), and so does a ponder search that a
+// setting interrupted. Both end at the next input.
+void searchWhileIdle() {
+  if (inputPending()) return;
+  if (EngineState == Analyzing && !AnalysisFinished) {
+    analyzePosition();
+    AnalysisFinished = !StopSearch;
+  } else if (EngineState == Pondering && PonderEnabled && PonderMove != 0) {
+    resumePondering();
+  }
+}
+
+}  // namespace
 
 void commandLoop() {
   char first[WordBufferSize];
@@ -353,8 +476,10 @@ void commandLoop(const char* first) {
       break;
     }
     EngineLog << "::cmd:: " << Word << '\n';
+    if (std::strcmp(Word, ".") != 0) AnalysisFinished = false;
     runWord(Word);
     if (EngineState == Quitting) break;
+    searchWhileIdle();
   }
   EngineLog.flush();
 }

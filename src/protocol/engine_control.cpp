@@ -8,10 +8,12 @@
 #include "protocol/engine_control.h"
 
 #include <cstdio>
+#include <cstring>
 #include <ostream>
 
 #include "book/opening_book.h"
 #include "core/clock.h"
+#include "core/input.h"
 #include "core/log.h"
 #include "core/make_move.h"
 #include "core/move_text.h"
@@ -22,6 +24,7 @@
 #include "search/alpha_beta.h"
 #include "search/root_search.h"
 #include "search/search_control.h"
+#include "search/time_budget.h"
 #include "search/transposition.h"
 
 Move PonderMove = 0;
@@ -32,6 +35,35 @@ namespace {
 // Score of a move that mates at once.
 constexpr int MateInOneScore = MateBase - 1;
 constexpr size_t MoveTextSize = 8;
+constexpr size_t CommandPeekSize = 16;
+// Commands that take the move away from the engine: arriving while it
+// thinks on its move, they end the search and no move is sent.
+constexpr const char* CommandsEndingThinking[] = {"force",  "new",      "quit",    "undo",
+                                                  "remove", "setboard", "analyze", "result"};
+
+// The search stopped for a command that takes the move away (or for the end
+// of the input): the move is withheld. Any other input (`?` included) only
+// hurries the move.
+bool thinkingTakenAway() {
+  if (!StopSearch) return false;
+  if (inputEnded()) return true;
+  char word[CommandPeekSize];
+  if (!peekWord(word, sizeof word)) return false;
+  for (const char* command : CommandsEndingThinking) {
+    if (std::strncmp(word, command, std::strlen(command)) == 0) return true;
+  }
+  return false;
+}
+
+// The budget of the engine's own move: "st" first, then the clock's budget
+// from "time", else the depth limit alone or a default.
+void settleMoveBudget() {
+  if (FixedMoveTimeMs >= 0) {
+    MoveTimeBudget = FixedMoveTimeMs;
+  } else if (!ClockGiven) {
+    MoveTimeBudget = DepthLimit < MaxIterationDepth ? MaxMoveTimeBudget : DefaultMoveTimeMs;
+  }
+}
 
 // Result line for a result code of the search, about the position before the
 // engine's move; nullptr for any other value.
@@ -158,7 +190,13 @@ void decideMove() {
 
   // 3. Search.
   EngineState = Thinking;
-  StartEngine(ponderHit, MaxIterationDepth);
+  settleMoveBudget();
+  StartEngine(ponderHit, DepthLimit);
+  if (thinkingTakenAway()) {
+    EngineLog << "- move withheld: a command takes the move away" << std::endl;
+    EngineState = Waiting;
+    return;
+  }
 
   // 4. Result code or move.
   const char* result = searchResultLine(SearchBestMove);
@@ -205,6 +243,18 @@ void decideMove() {
   } else {
     EngineLog << "- NO ponder move" << std::endl;
   }
+}
+
+void analyzePosition() {
+  if (!positionIsSetUp()) return;
+  EngineLog << "-M: analysis" << std::endl;
+  MoveTimeBudget = MaxMoveTimeBudget;
+  StartEngine(false, MaxIterationDepth);
+}
+
+void resumePondering() {
+  EngineLog << "-M: pondering resumed" << std::endl;
+  StartEngine(true, MaxIterationDepth);
 }
 
 Move liftPonderMove() {

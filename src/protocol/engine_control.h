@@ -16,6 +16,12 @@ void decideMove();
 void StartEngine(bool goodPonder, int depth);
 // The "force" command: stops thinking and leaves the engine playing neither side.
 void StopEngine();
+// One endless search of the game position with thinking output, until input
+// arrives (analysis mode); no move is sent.
+void analyzePosition();
+// Searches on again on the pondered move that stands on the board (after a
+// command that left it there); the ponder clock keeps running.
+void resumePondering();
 // Takes a pondered move back off the board if one is on it.
 void takeBackPonderMove();
 

@@ -1,5 +1,5 @@
-// The xboard thinking line: one line per completed iteration, none while
-// pondering.
+// The xboard thinking line: one line per completed iteration while "post" is
+// on (always in analysis), none while pondering.
 #pragma once
 
 #include "search/search_report.h"
@@ -10,3 +10,6 @@ class XboardThinkingOutput : public SearchReporter {
 };
 
 extern XboardThinkingOutput ThinkingOutput;
+
+// "post" / "nopost"; on at start.
+extern bool ThinkingOutputEnabled;

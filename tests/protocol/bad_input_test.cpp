@@ -92,7 +92,7 @@ TEST(ProtocolBadInput, TakingAnEnPriseKingIsNeverAMove) {
   const std::string dir = makeScratchDirectory("bad-input-king");
   const ScriptRun run = runScript(dir,
                                   "new\nforce\nsetboard 6k1/8/8/8/8/8/Q7/6K1 w - -\na2g8\n"
-                                  "level 40 5 0\ngo\nforce\nperft 1\nquit\n");
+                                  "level 40 5 0\ngo\n?\nforce\nperft 1\nquit\n");
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.out.find("Illegal move: a2g8\n"), std::string::npos) << run.out;
   const size_t move = run.out.find("\nmove ");

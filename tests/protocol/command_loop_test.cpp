@@ -25,7 +25,9 @@ namespace {
 
 const char* const Handshake =
     "xboard\nprotover 2\naccepted done\naccepted setboard\naccepted done\n";
-const char* const HandshakeOutput = "\nfeature done=0\nfeature setboard=1\nfeature done=1\n";
+// The loop's log of the handshake's replies, which it reads as commands.
+const char* const HandshakeLog =
+    "::cmd:: protover\n::cmd:: accepted\n::cmd:: accepted\n::cmd:: accepted\n";
 const char* const StartFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
 
 struct LoopRun {
@@ -75,10 +77,12 @@ LoopRun runLoop(const std::string& script) {
 
   LoopRun run;
   std::string out = readWholeFile(outPath);
-  EXPECT_EQ(out.compare(0, std::string(HandshakeOutput).size(), HandshakeOutput), 0) << out;
+  EXPECT_EQ(out.compare(0, std::string(XboardFeatureLines).size(), XboardFeatureLines), 0) << out;
   // No book in the scratch directory: its message closes the start-up output.
   run.out = afterFirst(out, "'bookbtm.mbx'\n\n");
   run.log = afterFirst(readWholeFile(logPath), "'bookbtm.mbx'\n");
+  EXPECT_EQ(run.log.compare(0, std::string(HandshakeLog).size(), HandshakeLog), 0) << run.log;
+  run.log = afterFirst(run.log, HandshakeLog);
   return run;
 }
 
@@ -114,7 +118,7 @@ TEST(CommandLoop, ForcedMovesAreLoggedPlayedAndChecked) {
   EXPECT_EQ(EngineState, Quitting);
   const char* moves[] = {"e2e4", "e7e5"};
   std::string expected =
-      "::cmd:: accepted\n::cmd:: done\n::cmd:: new\n::cmd:: force\n"
+      "::cmd:: new\n::cmd:: force\n"
       "-M: entered StopEngine\n-M: exited StopEngine\n"
       "::cmd:: e2e4\n" +
       keyLine(keyAfter(StartFen, moves, 1)) +
@@ -163,8 +167,9 @@ TEST(CommandLoop, PrefixAndExactMatching) {
 }
 
 TEST(CommandLoop, GoIsAPrefixCommand) {
-  // No pondering, a short budget: gofoo makes the engine move for White.
-  LoopRun run = runLoop("new\neasy\nlevel 0 0:01 0\ntime 100 otim 100\ngofoo\nquit\n");
+  // No pondering, a short budget: gofoo makes the engine move for White
+  // ("?", waiting behind it, hurries the move).
+  LoopRun run = runLoop("new\neasy\nlevel 0 0:01 0\ntime 100 otim 100\ngofoo\n?\nquit\n");
   EXPECT_NE(run.log.find("::cmd:: gofoo\n-M: entered StartEngine, goodPonder: 0\n"),
             std::string::npos)
       << run.log;
@@ -214,7 +219,8 @@ TEST(CommandLoop, TimeAndLevelReadTheirArguments) {
   EXPECT_EQ(MovesToGo, 40);
   EXPECT_EQ(MoveTimeBudget, 6500);
   // Arguments are not logged as commands.
-  EXPECT_NE(run.log.find("::cmd:: time\n::cmd:: quit\n"), std::string::npos) << run.log;
+  EXPECT_NE(run.log.find("::cmd:: time\n::cmd:: otim\n::cmd:: quit\n"), std::string::npos)
+      << run.log;
 
   runLoop("level 0 2 12\nnew\ntime 12000 otim 999\nquit\n");
   EXPECT_EQ(IncrementMs, 12000);

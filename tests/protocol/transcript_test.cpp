@@ -65,11 +65,11 @@ TEST(Transcript, ForcedGameSetboardAndJunk) {
                            "bookshow\n" +
                                longWord + "\ne1g1\nquit\n");
   EXPECT_EQ(t.status, 0);
-  EXPECT_EQ(t.out, std::string("\nfeature done=0\nfeature setboard=1\nfeature done=1\n") +
-                       NoBookOutput + "Illegal move: e1e3\nNO\n");
+  EXPECT_EQ(t.out, std::string(XboardFeatureLines) + NoBookOutput + "Illegal move: e1e3\nNO\n");
   const char* start = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
   std::string expected = std::string(NoBookLog) +
-                         "::cmd:: accepted\n::cmd:: done\n::cmd:: new\n::cmd:: force\n"
+                         "::cmd:: protover\n::cmd:: accepted\n::cmd:: accepted\n"
+                         "::cmd:: accepted\n::cmd:: new\n::cmd:: force\n"
                          "-M: entered StopEngine\n-M: exited StopEngine\n"
                          "::cmd:: e2e4\n" +
                          keyLine(start, {"e2e4"}) + "::cmd:: e7e5\n" +
@@ -91,9 +91,8 @@ TEST(Transcript, OtherProtocolIsWarnedAndNothingIsDiscarded) {
   std::string dir = makeScratchDirectory("transcript-other");
   Transcript t = runScript(dir, "console\nnew\nbookshow\nquit\n");
   EXPECT_EQ(t.status, 0);
-  EXPECT_EQ(t.out, std::string("Engine works only with xboard protocol ver. 2\n\nfeature done=0\n"
-                               "feature setboard=1\nfeature done=1\n") +
-                       NoBookOutput + "NO\n");
+  EXPECT_EQ(t.out, std::string("Engine works only with xboard protocol ver. 2\n") +
+                       XboardFeatureLines + NoBookOutput + "NO\n");
   EXPECT_EQ(t.log, std::string(NoBookLog) + "::cmd:: new\n::cmd:: bookshow\n::cmd:: quit\n");
 }
 
@@ -102,12 +101,13 @@ TEST(Transcript, EndOfInputEndsTheProgram) {
   Transcript t =
       runScript(dir, "xboard\nprotover 2\naccepted done\naccepted setboard\naccepted done\nnew\n");
   EXPECT_EQ(t.status, 0);
-  EXPECT_EQ(t.log, std::string(NoBookLog) + "::cmd:: accepted\n::cmd:: done\n::cmd:: new\n");
+  EXPECT_EQ(t.log, std::string(NoBookLog) +
+                       "::cmd:: protover\n::cmd:: accepted\n::cmd:: accepted\n::cmd:: accepted\n"
+                       "::cmd:: new\n");
   // Even in the middle of the handshake.
   Transcript cut = runScript(makeScratchDirectory("transcript-eof2"), "xboard\n");
   EXPECT_EQ(cut.status, 0);
-  EXPECT_EQ(cut.out,
-            std::string("\nfeature done=0\nfeature setboard=1\nfeature done=1\n") + NoBookOutput);
+  EXPECT_EQ(cut.out, std::string(XboardFeatureLines) + NoBookOutput);
 }
 
 }  // namespace

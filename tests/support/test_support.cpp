@@ -10,6 +10,13 @@
 #include "movegen/move_tables.h"
 #include "search/search_state.h"
 
+const char* const XboardFeatureLines =
+    "\nfeature done=0\nfeature setboard=1\n"
+    "feature ping=1 usermove=0 san=0 time=1 draw=0 sigint=0 sigterm=0 reuse=1 analyze=1 colors=1 "
+    "playother=0 memory=1 variants=\"normal\" myname=\"Veltor " VELTOR_VERSION
+    "\"\n"
+    "feature done=1\n";
+
 void ensureTablesInitialized() {
   static bool done = false;
   if (!done) {

@@ -29,3 +29,6 @@ std::string readWholeFile(const std::string& path);
       GTEST_SKIP() << "reference data not found: " << sharedPath_ \
                    << " (needs ../shared beside the repository)"; \
   } while (false)
+
+// What the engine prints on "xboard" (or any first word) before its book message.
+extern const char* const XboardFeatureLines;

@@ -4,7 +4,7 @@
 // always sees pending input and every search ends at its first poll. As the
 // poll comes only every few thousand nodes, a timer also stops each search
 // after a few milliseconds, as input arriving from an interface would. Inputs
-// that would run for long by design (a deep "perft") or reach outside the
+// that would run for long by design (a deep "perft", a huge table) or reach outside the
 // scratch directory (file arguments with a '/') are not run.
 #include <signal.h>
 #include <sys/mman.h>
@@ -29,6 +29,7 @@
 namespace {
 
 constexpr int LongestCheckedPerft = 3;
+constexpr int LargestCheckedMemory = 72;  // megabytes: larger tables only cost clearing time
 constexpr size_t LoopWordCapacity = 255;  // the loop keeps this much of a word
 constexpr long SearchStopIntervalUs = 5000;
 
@@ -88,6 +89,10 @@ bool acceptable(const uint8_t* data, size_t size) {
       char* end = nullptr;
       const long depth = std::strtol(digits, &end, 10);
       if (end != digits && depth > LongestCheckedPerft) return false;
+    }
+    if (words[i] == "memory" && i + 1 < words.size()) {
+      const long megabytes = std::strtol(words[i + 1].c_str(), nullptr, 10);
+      if (megabytes > LargestCheckedMemory) return false;
     }
     if (isFileCommand(words[i])) {
       for (size_t k = i + 1; k <= i + 2 && k < words.size(); ++k) {

@@ -270,6 +270,8 @@ void commandTest() {
   EngineState = Waiting;
   PonderEnabled = false;
   printBoard(Pos.board);
+  OwnClockCs = TestClockCs;
+  ClockGiven = true;
   allocateTime(TestClockCs);
 }
 
@@ -345,8 +347,9 @@ const Command* findCommand(const char* word) {
 void readTimeCommand() {
   int own = 0;
   if (!readInt(own)) return;  // no clock value: the budget stays
-  allocateTime(own);
+  OwnClockCs = own;
   ClockGiven = true;
+  allocateTime(own);
 }
 
 void refuseMove(const char* word) {

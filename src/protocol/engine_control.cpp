@@ -56,11 +56,15 @@ bool thinkingTakenAway() {
 }
 
 // The budget of the engine's own move: "st" first, then the clock's budget
-// from "time", else the depth limit alone or a default.
+// from "time" (counted again now that the engine is on move: interfaces send
+// the clock before or after the opponent's move), else the depth limit alone
+// or a default.
 void settleMoveBudget() {
   if (FixedMoveTimeMs >= 0) {
     MoveTimeBudget = FixedMoveTimeMs;
-  } else if (!ClockGiven) {
+  } else if (ClockGiven) {
+    allocateTime(OwnClockCs);
+  } else {
     MoveTimeBudget = DepthLimit < MaxIterationDepth ? MaxMoveTimeBudget : DefaultMoveTimeMs;
   }
 }

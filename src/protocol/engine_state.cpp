@@ -8,3 +8,4 @@ bool PonderEnabled = true;
 int32_t FixedMoveTimeMs = -1;
 int32_t DepthLimit = MaxIterationDepth;
 bool ClockGiven = false;
+int32_t OwnClockCs = 0;

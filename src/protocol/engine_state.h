@@ -18,6 +18,7 @@ extern bool PonderEnabled;       // "hard" sets it, "easy" and "test" clear it
 extern int32_t FixedMoveTimeMs;  // "st": the budget of every move, or -1 (clock and level)
 extern int32_t DepthLimit;       // "sd": deepest iteration of the own moves ("new" resets it)
 extern bool ClockGiven;          // a "time" arrived since the last set-up
+extern int32_t OwnClockCs;       // the last "time": the engine's clock in centiseconds
 
 // Without "st" or a clock a move gets this long (or, under "sd", as long as
 // the depth takes).

@@ -13,6 +13,7 @@
 python-chess must be importable (PYTHONPATH).
 """
 import argparse
+import ast
 import logging
 import os
 import re
@@ -27,7 +28,7 @@ PHALANX = ["/usr/games/phalanx", "-b-", "-l-", "-p-"]  # no book, no learning, n
 STOCKFISH = "/usr/games/stockfish"
 STOCKFISH_SKILL = 0
 # Lines of the engine that are no protocol reply but harmless to every client.
-HARMLESS = re.compile(r"^BOOK ERROR: ")
+HARMLESS = re.compile(r"^(BOOK ERROR: .*|\s*)$")
 MAX_PLIES = 400  # a longer game is adjudicated a draw
 
 
@@ -35,7 +36,7 @@ class Traffic(logging.Handler):
     """Every line python-chess exchanged with each process, and its warnings."""
 
     LINE = re.compile(r"^<\w+ \(pid=(\d+)\)>: (<<|>>) (.*)$", re.S)
-    UNEXPECTED = re.compile(r"^<\w+ \(pid=(\d+)\)>: Unexpected engine output: '?(.*?)'?$", re.S)
+    UNEXPECTED = re.compile(r"^<\w+ \(pid=(\d+)\)>: Unexpected engine output: (.*)$", re.S)
 
     def __init__(self):
         super().__init__(logging.DEBUG)
@@ -49,8 +50,10 @@ class Traffic(logging.Handler):
             self.lines.setdefault(int(m[1]), []).append((m[2], m[3]))
             return
         m = self.UNEXPECTED.match(text)
-        if m and not HARMLESS.match(m[2]):
-            self.unexpected.setdefault(int(m[1]), []).append(m[2])
+        if m:
+            line = ast.literal_eval(m[2])  # python-chess shows the line as a Python literal
+            if not HARMLESS.match(line):
+                self.unexpected.setdefault(int(m[1]), []).append(line)
 
     def received(self, pid, since=0):
         """Lines received from `pid`, from its `since`-th line of traffic on."""

@@ -19,6 +19,7 @@
 #include "protocol/engine_state.h"
 #include "search/search_control.h"
 #include "search/time_budget.h"
+#include "search/transposition.h"
 #include "support/test_support.h"
 
 namespace {
@@ -263,6 +264,82 @@ TEST(CommandLoop, EndOfInputEndsTheLoop) {
   runLoop("new\nforce\ne2e4");
   EXPECT_EQ(EngineState, Quitting);
   EXPECT_EQ(Pos.side, Black);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CommandLoop, UndoAndRemoveTakeBackPliesEvenPastTheHistoryCompaction) {
+  runLoop("new\nforce\ne2e4\ne7e5\ng1f3\nundo\nquit\n");
+  EXPECT_EQ(currentFen(), "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e6");
+  runLoop("new\nforce\ne2e4\ne7e5\ng1f3\nremove\nquit\n");
+  EXPECT_EQ(currentFen(), "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3");
+  // A colour switch is taken back with the move after it; more plies than
+  // played change nothing.
+  runLoop("new\nforce\ne2e4\nwhite\nd2d4\nundo\nundo\nundo\nundo\nquit\n");
+  EXPECT_EQ(currentFen(), "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
+  EXPECT_EQ(Pos.gamePly, 1);
+
+  // 1,200 knight moves: the history is compacted on the way, the takeback
+  // still reaches the first plies (and the en-passant square of a set-up).
+  std::string script = "setboard 4k1n1/8/8/8/3pP3/8/8/1N2K3 b - e3 0 1\nforce\n";
+  const char* cycle[] = {"g8f6", "b1c3", "f6g8", "c3b1"};
+  for (int i = 0; i < 1200; ++i) script += std::string(cycle[i % 4]) + "\n";
+  for (int i = 0; i < 600; ++i) script += "remove\n";
+  LoopRun run = runLoop(script + "d4e3\nquit\n");
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(currentFen(), "4k1n1/8/8/8/8/4p3/8/1N2K3 w - -");
+}
+
+TEST(CommandLoop, TimeSettingsAndTheSetUpsMoveNumber) {
+  runLoop("new\nst 0.5\nsd 7\nquit\n");
+  EXPECT_EQ(FixedMoveTimeMs, 450);
+  EXPECT_EQ(DepthLimit, 7);
+  runLoop("st 30\nsd 0\nst x\nquit\n");
+  EXPECT_EQ(FixedMoveTimeMs, 29900);
+  EXPECT_EQ(DepthLimit, 1);
+  // "new" ends the depth limit, "level" the fixed time.
+  runLoop("new\nlevel 40 5 0\nquit\n");
+  EXPECT_EQ(DepthLimit, MaxIterationDepth);
+  EXPECT_EQ(FixedMoveTimeMs, -1);
+  // Move 38 of a 40-move control: three moves to go, not forty.
+  runLoop("level 40 5 0\nsetboard 4k3/8/8/8/8/8/8/4K2R w K - 0 38\ntime 3000 otim 3000\nquit\n");
+  EXPECT_EQ(MovesToGo, 3);
+  runLoop("level 40 5 0\nsetboard 4k3/8/8/8/8/8/8/4K2R b - - 12 40\ntime 3000 otim 3000\nquit\n");
+  EXPECT_EQ(MovesToGo, 1);
+}
+
+TEST(CommandLoop, FreeTextIsNeverACommandOrAMove) {
+  // Result comments, names and feature replies take their line with them.
+  LoopRun run = runLoop(
+      "new\nforce\ne2e4\nresult 1-0 {e7e5 quit force}\nname e2e4 go\naccepted setboard\n"
+      "rejected analyze\nvariant normal\nping 12\nforce\nd2d4\nquit\n");
+  EXPECT_EQ(run.out, "pong 12\n");
+  EXPECT_EQ(currentFen(), "rnbqkbnr/pppppppp/8/8/3P4/8/PPP1PPPP/RNBQKBNR b KQkq d3");
+  EXPECT_EQ(EngineState, Quitting);
+}
+
+TEST(CommandLoop, ColourSwitchBackKeepsTheEnPassantCapture) {
+  // XBoard's way to make the engine White: black, time, otim, white, go.
+  LoopRun run = runLoop(
+      "setboard rnbqkbnr/ppp1pppp/8/3pP3/8/8/PPPP1PPP/RNBQKBNR w KQkq d6 0 3\nforce\n"
+      "black\ntime 100\notim 100\nwhite\ne5d6\nquit\n");
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(currentFen(), "rnbqkbnr/ppp1pppp/3P4/8/8/8/PPPP1PPP/RNBQKBNR b KQkq -");
+  // Once a move was played in between, the square stays void.
+  LoopRun later = runLoop(
+      "setboard rnbqkbnr/ppp1pppp/8/3pP3/8/8/PPPP1PPP/RNBQKBNR w KQkq d6 0 3\nforce\n"
+      "black\ng8f6\nwhite\ne5d6\nquit\n");
+  EXPECT_EQ(later.out, "Illegal move: e5d6\n");
+}
+
+TEST(CommandLoop, MemorySizesTheTableWithinTheLimit) {
+  LoopRun run = runLoop("memory 8\nquit\n");
+  EXPECT_NE(run.log.find("-M: memory 8 MB: table of 4 MB\n"), std::string::npos) << run.log;
+  EXPECT_EQ(TranspositionBits, 16);
+  runLoop("memory 72\nquit\n");
+  EXPECT_EQ(TranspositionBits, DefaultTranspositionBits);
 }
 
 }  // namespace

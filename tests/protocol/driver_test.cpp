@@ -4,6 +4,7 @@
 // engine sends is checked against a copy of the game kept in this process.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <sstream>
@@ -263,6 +264,213 @@ TEST_F(Driver, FinishedGamesAreAnnounced) {
   engine_->send("quit\n");
   EXPECT_EQ(engine_->waitExit(ReplyTimeoutMs), 0);
   EXPECT_EQ(engine_->transcript().find("move a8a8"), std::string::npos);
+}
+
+// Lines up to the answer to "ping N" (the answer not included).
+std::vector<std::string> linesUpToPong(EngineProcess& engine, int number) {
+  std::vector<std::string> lines;
+  engine.send("ping " + std::to_string(number) + "\n");
+  std::string line;
+  while (engine.readLine(line, ReplyTimeoutMs) && line != "pong " + std::to_string(number)) {
+    lines.push_back(line);
+  }
+  EXPECT_EQ(line, "pong " + std::to_string(number)) << engine.transcript();
+  return lines;
+}
+
+// Lines up to the engine's move (the move not included).
+std::vector<std::string> linesUpToMove(EngineProcess& engine) {
+  std::vector<std::string> lines;
+  std::string line;
+  while (engine.readLine(line, ReplyTimeoutMs) && line.rfind("move ", 0) != 0)
+    lines.push_back(line);
+  EXPECT_EQ(line.rfind("move ", 0), 0u) << engine.transcript();
+  return lines;
+}
+
+bool anyStartsWith(const std::vector<std::string>& lines, const std::string& prefix) {
+  for (const std::string& line : lines) {
+    if (line.rfind(prefix, 0) == 0) return true;
+  }
+  return false;
+}
+
+// Depth, time field and first move of a thinking line ("" when it is none).
+struct Thinking {
+  int depth = 0;
+  int centiseconds = 0;
+  std::string firstMove;
+};
+bool readThinking(const std::string& line, Thinking& t) {
+  std::istringstream words(line);
+  int score = 0;
+  long nodes = 0;
+  if (!(words >> t.depth >> score >> t.centiseconds >> nodes)) return false;
+  words >> t.firstMove;
+  return true;
+}
+
+TEST_F(Driver, HandshakeRepliesAreNeverAwaited) {
+  // python-chess answers no feature: everything comes at once all the same.
+  engine_->send("xboard\nprotover 2\nping 1\n");
+  std::vector<std::string> lines = linesUpToPong(*engine_, 2);
+  ASSERT_GE(lines.size(), 5u) << engine_->transcript();
+  EXPECT_EQ(lines[1], "feature done=0");
+  EXPECT_EQ(lines[4], "feature done=1");
+  EXPECT_NE(lines[3].find(" ping=1 "), std::string::npos);
+  EXPECT_NE(lines[3].find(" analyze=1 "), std::string::npos);
+  EXPECT_NE(engine_->transcript().find("pong 1\n"), std::string::npos);
+  // Late replies, each naming a command, are only replies.
+  engine_->send(
+      "accepted setboard\naccepted analyze\nrejected ping\naccepted memory\n"
+      "accepted time\naccepted done\n");
+  EXPECT_TRUE(linesUpToPong(*engine_, 3).empty()) << engine_->transcript();
+}
+
+TEST_F(Driver, PingIsAnsweredAfterTheMoveAndPonderingGoesOn) {
+  handshake();
+  engine_->send("new\nhard\nlevel 0 0:02 0\n" + std::string(ClockLine) + "e2e4\n");
+  game_.reset(StartFen);
+  game_.play("e2e4");
+  std::vector<std::string> lines = linesUpToPong(*engine_, 9);
+  EXPECT_TRUE(anyStartsWith(lines, "move ")) << engine_->transcript();
+  // The ping interrupted the ponder search; it takes up its work again.
+  std::string text;
+  for (int waited = 0; waited < ReplyTimeoutMs; waited += 20) {
+    text = log();
+    if (text.find("-M: pondering resumed") != std::string::npos) break;
+    usleep(20000);
+  }
+  EXPECT_NE(text.find("-M: pondering resumed"), std::string::npos);
+  engine_->send("quit\n");
+  EXPECT_EQ(engine_->waitExit(ReplyTimeoutMs), 0);
+}
+
+TEST_F(Driver, FixedTimeFixedDepthAndThinkingOutput) {
+  handshake();
+  // st: about the time given, and thinking lines carry the elapsed time.
+  engine_->send("new\nforce\npost\nst 0.6\n");
+  linesUpToPong(*engine_, 1);
+  auto start = std::chrono::steady_clock::now();
+  engine_->send("go\n");
+  std::string move = engine_->waitForLine("move ", ReplyTimeoutMs);
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_FALSE(move.empty());
+  EXPECT_GT(seconds, 0.35);
+  EXPECT_LT(seconds, 2.0);
+  int latest = 0;
+  std::istringstream all(engine_->transcript());
+  for (std::string line; std::getline(all, line);) {
+    Thinking t;
+    if (readThinking(line, t)) latest = t.centiseconds;
+  }
+  EXPECT_GT(latest, 10) << engine_->transcript();
+
+  // sd: the last thinking line is that depth; "new" ends the limit.
+  // (Input stops a search: each "go" is left alone until its move.)
+  engine_->send("new\nforce\nlevel 0 5 0\nsd 3\ngo\n");
+  std::vector<std::string> lines = linesUpToMove(*engine_);
+  Thinking last;
+  for (const std::string& line : lines) readThinking(line, last);
+  EXPECT_EQ(last.depth, 3) << engine_->transcript();
+  engine_->send("new\nforce\ngo\n");
+  lines = linesUpToMove(*engine_);
+  for (const std::string& line : lines) readThinking(line, last);
+  EXPECT_GT(last.depth, 3) << engine_->transcript();
+  // nopost: the move alone.
+  engine_->send("new\nforce\nnopost\nsd 4\ngo\n");
+  EXPECT_TRUE(linesUpToMove(*engine_).empty()) << engine_->transcript();
+  engine_->send("quit\n");
+  EXPECT_EQ(engine_->waitExit(ReplyTimeoutMs), 0);
+}
+
+TEST_F(Driver, AnalysisFollowsTheBoardAndNeverMoves) {
+  handshake();
+  engine_->send("new\nforce\npost\nanalyze\n");
+  game_.reset(StartFen);
+  // Each position gets its own thinking lines; ping marks where they begin.
+  auto nextThinking = [&](Thinking& t) {
+    std::string line;
+    while (engine_->readLine(line, ReplyTimeoutMs)) {
+      if (readThinking(line, t)) return true;
+    }
+    return false;
+  };
+  Thinking t;
+  ASSERT_TRUE(nextThinking(t));
+  engine_->send("e2e4\n");
+  game_.play("e2e4");
+  linesUpToPong(*engine_, 1);
+  ASSERT_TRUE(nextThinking(t));
+  EXPECT_TRUE(game_.legal(t.firstMove)) << t.firstMove;  // a Black move
+  engine_->send(".\nundo\n");
+  game_.reset(StartFen);
+  linesUpToPong(*engine_, 2);
+  ASSERT_TRUE(nextThinking(t));
+  EXPECT_TRUE(game_.legal(t.firstMove)) << t.firstMove;  // a White move again
+  engine_->send("setboard 7k/8/6K1/8/8/8/8/1Q6 w - - 0 1\n");
+  linesUpToPong(*engine_, 3);
+  ASSERT_TRUE(nextThinking(t));
+  EXPECT_TRUE(t.firstMove == "b1b8" || t.firstMove == "b1h1") << t.firstMove;
+  // exit ends the analysis: nothing follows the answer to a ping.
+  engine_->send("exit\n");
+  linesUpToPong(*engine_, 4);
+  std::string line;
+  EXPECT_FALSE(engine_->readLine(line, 300)) << line;
+  EXPECT_EQ(engine_->transcript().find("move "), std::string::npos) << engine_->transcript();
+  engine_->send("quit\n");
+  EXPECT_EQ(engine_->waitExit(ReplyTimeoutMs), 0);
+}
+
+TEST_F(Driver, CommandsThatTakeTheMoveAwayWithholdIt) {
+  handshake();
+  for (const char* command : {"force", "new", "undo", "setboard 4k3/8/8/8/8/8/8/4K2R w K - 0 1"}) {
+    engine_->send(std::string("new\nforce\ne2e4\nst 30\ngo\n"));
+    usleep(200000);
+    engine_->send(std::string(command) + "\n");
+    std::vector<std::string> lines = linesUpToPong(*engine_, 5);
+    EXPECT_FALSE(anyStartsWith(lines, "move ")) << command << "\n" << engine_->transcript();
+  }
+  // "?" still moves at once.
+  engine_->send("new\nforce\nst 30\ngo\n");
+  usleep(200000);
+  auto start = std::chrono::steady_clock::now();
+  engine_->send("?\n");
+  EXPECT_FALSE(engine_->waitForLine("move ", ReplyTimeoutMs).empty());
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
+  engine_->send("quit\n");
+  EXPECT_EQ(engine_->waitExit(ReplyTimeoutMs), 0);
+}
+
+TEST_F(Driver, MateOnTheHundredthReversiblePlyIsAMate) {
+  handshake();
+  // 99 reversible plies without a threefold repetition: the rook walks over
+  // a1-f7 (and part of the way back) while the king steps between h8 and g8;
+  // then the rook mates on the last rank.
+  std::string script = "new\nforce\nsetboard 7k/8/6K1/8/8/8/8/R7 b - - 0 1\n";
+  std::vector<std::string> path;
+  for (int rank = 1; rank <= 7; ++rank) {
+    for (int i = 0; i < 6; ++i) {
+      char file = static_cast<char>(rank % 2 == 1 ? 'a' + i : 'f' - i);
+      path.push_back(std::string(1, file) + static_cast<char>('0' + rank));
+    }
+  }
+  path.insert(path.end(), path.rbegin() + 1, path.rbegin() + 9);
+  game_.reset("7k/8/6K1/8/8/8/8/R7 b - - 0 1");
+  for (int ply = 0, step = 0; ply < 99; ++ply) {
+    std::string m = ply % 2 == 0 ? (ply % 4 == 0 ? "h8g8" : "g8h8") : path[step] + path[step + 1];
+    if (ply % 2 == 1) ++step;
+    ASSERT_TRUE(game_.legal(m)) << m << " at ply " << ply;
+    game_.play(m);
+    script += m + "\n";
+  }
+  engine_->send(script + "level 0 0:10 0\ntime 1000\notim 1000\ngo\n");
+  std::string mate = engineMove();
+  std::string claim;
+  ASSERT_TRUE(engine_->readLine(claim, ReplyTimeoutMs));
+  EXPECT_EQ(claim, "1-0 {Veltor mates 1}") << mate << "\n" << engine_->transcript();
+  engine_->send("quit\n");
+  EXPECT_EQ(engine_->waitExit(ReplyTimeoutMs), 0);
 }
 
 }  // namespace

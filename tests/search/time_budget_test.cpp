@@ -25,10 +25,11 @@ TEST(TimeAllocation, MovesPerControlCountsDownPerFullMove) {
   Budget white = allocate(40, 0, 1, 30000);
   EXPECT_EQ(white.movesToGo, 40);
   EXPECT_EQ(white.budgetMs, 6500);
-  // Black's first move: 39 to go, 769 cs, 669 after the reserve.
+  // Black's first move is also the first of its forty (counted with Black on move).
   Budget black = allocate(40, 0, 2, 30000);
-  EXPECT_EQ(black.movesToGo, 39);
-  EXPECT_EQ(black.budgetMs, 6690);
+  EXPECT_EQ(black.movesToGo, 40);
+  EXPECT_EQ(black.budgetMs, 6500);
+  EXPECT_EQ(allocate(40, 0, 80, 30000).movesToGo, 1);
   // White's 40th move is the last of the control: nine tenths of the share.
   Budget last = allocate(40, 0, 79, 30000);
   EXPECT_EQ(last.movesToGo, 1);

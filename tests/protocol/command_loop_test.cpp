@@ -142,9 +142,10 @@ TEST(CommandLoop, MalformedPromotionsAndCastlingWithoutRightsAreRefused) {
 
 TEST(CommandLoop, MovesBeforeAnyPositionAreRefused) {
   Pos = Position{};  // as at start-up: no set-up yet
-  LoopRun run = runLoop("e2e4\ngo\nperft 2\nbookshow\nquit\n");
+  LoopRun run = runLoop("e2e4\ngo\nperft 2\nbookshow\nanalyze\nquit\n");
   EXPECT_EQ(run.out,
-            "Illegal move: e2e4\nError (no position): go\nError (no position): perft\nNO\n");
+            "Illegal move: e2e4\nError (no position): go\nError (no position): perft\nNO\n"
+            "Error (no position): analyze\n");
 }
 
 TEST(CommandLoop, PrefixAndExactMatching) {

@@ -426,15 +426,16 @@ bool handshake(const char* first) {
       "feature ping=1 usermove=0 san=0 time=1 draw=0 sigint=0 sigterm=0 reuse=1 analyze=1 "
       "colors=1 playother=0 memory=1 variants=\"normal\" myname=\"%s\"\n",
       EngineNameAndVersion);
-  // 5. Tables and books.
+  // 5. Ready: the interface's commands wait in the pipe while the tables
+  //    and books are set up, so its start-up timer never runs out.
+  std::printf("feature done=1\n");
+  // 6. Tables and books.
   EngineState = Waiting;
   CurrentPly = PlyStack;
   setSearchReporter(&ThinkingOutput);
   initMoveTables();
   clearTranspositionTable();
   bool bookOpened = Book.open();
-  // 6. Ready.
-  std::printf("feature done=1\n");
   // 7. Play goes on without a book.
   if (!bookOpened) {
     std::printf("BOOK ERROR: %s\n", Book.message);

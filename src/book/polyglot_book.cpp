@@ -1,0 +1,134 @@
+#include "book/polyglot_book.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+
+#include "book/opening_book.h"
+
+namespace {
+
+constexpr mode_t NewFileMode = 0644;
+constexpr size_t WriteChunkEntries = 4096;
+
+bool readExactAt(int fd, uint8_t* at, size_t size, off_t offset) {
+  while (size > 0) {
+    const ssize_t got = pread(fd, at, size, offset);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    at += got;
+    offset += got;
+    size -= static_cast<size_t>(got);
+  }
+  return true;
+}
+
+bool writeAll(int fd, const uint8_t* at, size_t size) {
+  while (size > 0) {
+    const ssize_t put = write(fd, at, size);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    at += put;
+    size -= static_cast<size_t>(put);
+  }
+  return true;
+}
+
+}  // namespace
+
+PolyglotBook::~PolyglotBook() { close(); }
+
+void PolyglotBook::close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  entryCount_ = 0;
+  path_.clear();
+}
+
+bool PolyglotBook::open(const char* path, char* message) {
+  close();
+  const int fd = ::open(path, O_RDONLY);
+  if (fd < 0) {
+    snprintf(message, BookMessageBytes, "Cannot open book file: '%s'\n", path);
+    return false;
+  }
+  struct stat status;
+  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    snprintf(message, BookMessageBytes, "Not a book file: '%s'\n", path);
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  entryCount_ = status.st_size / PolyglotEntryBytes;
+  path_ = path;
+  return true;
+}
+
+bool PolyglotBook::readEntry(int64_t ordinal, PolyglotEntry& entry) const {
+  uint8_t raw[PolyglotEntryBytes];
+  if (!readExactAt(fd_, raw, sizeof raw, static_cast<off_t>(ordinal) * PolyglotEntryBytes)) return false;
+  entry = decodePolyglotEntry(raw);
+  return true;
+}
+
+int PolyglotBook::entriesOf(uint64_t key, PolyglotEntry* out, int capacity) const {
+  if (fd_ < 0 || entryCount_ <= 0) return 0;
+  // The first entry whose key is not below the one asked for.
+  int64_t low = 0;
+  int64_t high = entryCount_;
+  PolyglotEntry entry;
+  while (low < high) {
+    const int64_t middle = low + (high - low) / 2;
+    if (!readEntry(middle, entry)) return 0;
+    if (entry.key < key) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  int count = 0;
+  for (int64_t i = low; i < entryCount_ && count < capacity; ++i) {
+    if (!readEntry(i, entry) || entry.key != key) break;
+    out[count++] = entry;
+  }
+  return count;
+}
+
+bool writePolyglotBook(const char* path, std::vector<PolyglotEntry>& entries, char* message) {
+  std::sort(entries.begin(), entries.end(), [](const PolyglotEntry& a, const PolyglotEntry& b) {
+    if (a.key != b.key) return a.key < b.key;
+    if (a.weight != b.weight) return a.weight > b.weight;
+    return a.move < b.move;
+  });
+  const std::string temporary = std::string(path) + ".tmp";
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, NewFileMode);
+  if (fd < 0) {
+    snprintf(message, BookMessageBytes, "Cannot create file: '%s'\n", temporary.c_str());
+    return false;
+  }
+  bool written = true;
+  std::vector<uint8_t> chunk(WriteChunkEntries * PolyglotEntryBytes);
+  for (size_t first = 0; written && first < entries.size(); first += WriteChunkEntries) {
+    const size_t count = std::min(WriteChunkEntries, entries.size() - first);
+    for (size_t i = 0; i < count; ++i) {
+      encodePolyglotEntry(entries[first + i], chunk.data() + i * PolyglotEntryBytes);
+    }
+    written = writeAll(fd, chunk.data(), count * PolyglotEntryBytes);
+  }
+  if (::close(fd) != 0) written = false;
+  if (!written) {
+    unlink(temporary.c_str());
+    snprintf(message, BookMessageBytes, "Cannot write file: '%s'\n", temporary.c_str());
+    return false;
+  }
+  if (rename(temporary.c_str(), path) != 0) {
+    unlink(temporary.c_str());
+    snprintf(message, BookMessageBytes, "Cannot replace file: '%s'\n", path);
+    return false;
+  }
+  return true;
+}

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "book/book_choice.h"
 #include "book/opening_book.h"
 #include "core/position.h"
 #include "fuzz_support.h"

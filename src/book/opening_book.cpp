@@ -7,15 +7,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <string>
+#include <vector>
 
-#include "core/clock.h"
-#include "core/make_move.h"
-#include "core/ply_state.h"
-#include "core/position.h"
-#include "movegen/legal_moves.h"
-#include "movegen/legality.h"
+#include "core/log.h"
 
 OpeningBook Book;
 
@@ -35,9 +33,21 @@ uint32_t loadLittle32(const uint8_t* in) {
   return uint32_t{in[0]} | uint32_t{in[1]} << 8 | uint32_t{in[2]} << 16 | uint32_t{in[3]} << 24;
 }
 
-// Base name cut to its first characters, then the extension.
-void formPath(char* out, size_t size, const char* baseName, const char* extension) {
-  snprintf(out, size, "%.*s%s", BookBaseNameChars, baseName, extension);
+// The directory (none: the current one), the base name cut to its first
+// characters, then the extension.
+void formPath(char* out, size_t size, const char* directory, const char* baseName,
+              const char* extension) {
+  const char* separator = directory[0] != '\0' ? "/" : "";
+  snprintf(out, size, "%s%s%.*s%s", directory, separator, BookBaseNameChars, baseName, extension);
+}
+
+// Paths in messages are cut to fit the message buffer.
+constexpr int MessagePathChars = 200;
+
+// A new book is written beside the old one under this suffix, then renamed.
+constexpr const char* TemporarySuffix = ".tmp";
+void formTemporaryPath(char* out, size_t size, const char* path) {
+  snprintf(out, size, "%s%s", path, TemporarySuffix);
 }
 
 // Reads exactly `size` bytes at `offset`; false on an error or a short read.
@@ -81,6 +91,7 @@ BookFile::BookFile()
       dataPath_{},
       recordReads_(0),
       writeFailed_(false),
+      writing_(false),
       pendingRecords_(0) {}
 
 BookFile::~BookFile() { close(); }
@@ -90,12 +101,20 @@ void BookFile::close() {
   if (dataFd_ >= 0) ::close(dataFd_);
   indexFd_ = -1;
   dataFd_ = -1;
+  if (writing_) {
+    char temporary[BookPathBytes + 8];
+    formTemporaryPath(temporary, sizeof temporary, indexPath_);
+    unlink(temporary);
+    formTemporaryPath(temporary, sizeof temporary, dataPath_);
+    unlink(temporary);
+    writing_ = false;
+  }
   recordCount_ = 0;
   readPosition_ = 0;
   pendingRecords_ = 0;
 }
 
-bool BookFile::open(const char* baseName, char* message) {
+bool BookFile::open(const char* directory, const char* baseName, char* message) {
   close();
   lastLow_ = 0;
   lastHigh_ = 0;
@@ -103,21 +122,23 @@ bool BookFile::open(const char* baseName, char* message) {
   recordCount_ = 0;
   recordReads_ = 0;
 
-  formPath(indexPath_, sizeof indexPath_, baseName, ".mbx");
+  formPath(indexPath_, sizeof indexPath_, directory, baseName, ".mbx");
   std::fill(std::begin(index_), std::end(index_), 0u);
   indexFd_ = ::open(indexPath_, O_RDONLY);
   if (indexFd_ < 0) {
-    snprintf(message, BookMessageBytes, "Cannot load file: '%s'\n", indexPath_);
+    snprintf(message, BookMessageBytes, "Cannot load file: '%.*s'\n", MessagePathChars, indexPath_);
     return false;
   }
   struct stat status;
   bool loaded = false;
   if (fstat(indexFd_, &status) != 0) {
-    snprintf(message, BookMessageBytes, "Cannot get file statistics: '%s'.\n", indexPath_);
+    snprintf(message, BookMessageBytes, "Cannot get file statistics: '%.*s'.\n", MessagePathChars,
+             indexPath_);
   } else {
     static uint8_t raw[BookIndexBytes];
     if (status.st_size != BookIndexBytes || !readExactAt(indexFd_, raw, BookIndexBytes, 0)) {
-      snprintf(message, BookMessageBytes, "Wrong file format '%s'.\n", indexPath_);
+      snprintf(message, BookMessageBytes, "Wrong file format '%.*s'.\n", MessagePathChars,
+               indexPath_);
     } else {
       for (int b = 0; b < BookBuckets; ++b) index_[b] = loadLittle32(raw + 4 * b);
       loaded = true;
@@ -130,14 +151,15 @@ bool BookFile::open(const char* baseName, char* message) {
     return false;
   }
 
-  formPath(dataPath_, sizeof dataPath_, baseName, ".mbk");
+  formPath(dataPath_, sizeof dataPath_, directory, baseName, ".mbk");
   dataFd_ = ::open(dataPath_, O_RDONLY);
   if (dataFd_ < 0) {
-    snprintf(message, BookMessageBytes, "Cannot open file: '%s'\n", dataPath_);
+    snprintf(message, BookMessageBytes, "Cannot open file: '%.*s'\n", MessagePathChars, dataPath_);
     return false;
   }
   if (fstat(dataFd_, &status) != 0) {
-    snprintf(message, BookMessageBytes, "Cannot get file statistics: '%s'.\n", dataPath_);
+    snprintf(message, BookMessageBytes, "Cannot get file statistics: '%.*s'.\n", MessagePathChars,
+             dataPath_);
     close();
     return false;
   }
@@ -202,23 +224,36 @@ bool BookFile::contains(uint64_t key) {
 
 bool BookFile::create(const char* baseName, char* message) {
   close();
-  formPath(indexPath_, sizeof indexPath_, baseName, ".mbx");
-  formPath(dataPath_, sizeof dataPath_, baseName, ".mbk");
+  formPath(indexPath_, sizeof indexPath_, "", baseName, ".mbx");
+  formPath(dataPath_, sizeof dataPath_, "", baseName, ".mbk");
   std::fill(std::begin(index_), std::end(index_), 0u);
   written_ = 0;
   writeFailed_ = false;
   pendingRecords_ = 0;
   readPosition_ = 0;
-  indexFd_ = ::open(indexPath_, O_WRONLY | O_CREAT, NewFileMode);
+  // Both files are written afresh under temporary names: rewriting the book
+  // in place would change it under an engine that reads it with the old index.
+  char temporary[BookPathBytes + 8];
+  writing_ = true;
+  formTemporaryPath(temporary, sizeof temporary, indexPath_);
+  indexFd_ = ::open(temporary, O_WRONLY | O_CREAT | O_TRUNC, NewFileMode);
   if (indexFd_ < 0) {
-    snprintf(message, BookMessageBytes, "Cannot create index file: '%s'\n", indexPath_);
+    snprintf(message, BookMessageBytes, "Cannot create index file: '%.*s'\n", MessagePathChars,
+             indexPath_);
+    close();
     return false;
   }
-  // The data file is overwritten from its start, not truncated: bytes of an
-  // older, longer file stay behind the new records, where no index entry leads.
-  dataFd_ = ::open(dataPath_, O_WRONLY | O_CREAT, NewFileMode);
+  formTemporaryPath(temporary, sizeof temporary, dataPath_);
+  dataFd_ = ::open(temporary, O_WRONLY | O_CREAT | O_TRUNC, NewFileMode);
+  // A directory of the data file's name could never be replaced by it.
+  struct stat existing;
+  if (dataFd_ >= 0 && stat(dataPath_, &existing) == 0 && S_ISDIR(existing.st_mode)) {
+    ::close(dataFd_);
+    dataFd_ = -1;
+  }
   if (dataFd_ < 0) {
-    snprintf(message, BookMessageBytes, "Cannot create file: '%s'\n", dataPath_);
+    snprintf(message, BookMessageBytes, "Cannot create file: '%.*s'\n", MessagePathChars,
+             dataPath_);
     close();
     return false;
   }
@@ -260,7 +295,7 @@ bool BookFile::finish(char* message) {
   if (::close(dataFd_) != 0) dataWritten = false;
   dataFd_ = -1;
   if (!dataWritten) {
-    snprintf(message, BookMessageBytes, "Cannot write file: '%s'\n", dataPath_);
+    snprintf(message, BookMessageBytes, "Cannot write file: '%.*s'\n", MessagePathChars, dataPath_);
     close();
     return false;
   }
@@ -269,53 +304,86 @@ bool BookFile::finish(char* message) {
   for (int b = 1; b < BookBuckets; ++b) {
     if (index_[b] < index_[b - 1]) index_[b] = index_[b - 1];
   }
-  // 3. The whole table at once; an older file of another size is cut to it,
-  //    or the next open would reject it.
+  // 3. The whole table at once.
   static uint8_t raw[BookIndexBytes];
   for (int b = 0; b < BookBuckets; ++b) storeLittle32(raw + 4 * b, index_[b]);
-  bool indexWritten =
-      writeAll(indexFd_, raw, BookIndexBytes) && ftruncate(indexFd_, BookIndexBytes) == 0;
+  bool indexWritten = writeAll(indexFd_, raw, BookIndexBytes);
   if (::close(indexFd_) != 0) indexWritten = false;
   indexFd_ = -1;
   if (!indexWritten) {
     snprintf(message, BookMessageBytes, "Writing indexes file error!\n");
+    close();
     return false;
   }
+  // 4. Both files into place, the data first. An engine that has the old
+  //    book open keeps reading the old files.
+  char temporary[BookPathBytes + 8];
+  formTemporaryPath(temporary, sizeof temporary, dataPath_);
+  const bool dataPlaced = rename(temporary, dataPath_) == 0;
+  formTemporaryPath(temporary, sizeof temporary, indexPath_);
+  if (!dataPlaced || rename(temporary, indexPath_) != 0) {
+    snprintf(message, BookMessageBytes, "Cannot replace file: '%.*s'\n", MessagePathChars,
+             dataPlaced ? indexPath_ : dataPath_);
+    close();
+    return false;
+  }
+  writing_ = false;
   return true;
 }
 
-bool OpeningBook::open() {
-  return books[Black].open("bookbtm", message) && books[White].open("bookwtm", message);
+bool OpeningBook::open(const char* directory) {
+  return books[Black].open(directory, "bookbtm", message) &&
+         books[White].open(directory, "bookwtm", message);
 }
 
-Move chooseBookMoveWith(uint32_t r) {
-  // 1. Nothing to find when the opponent's book is empty.
-  const Side side = Pos.side;
-  if (Book.books[side ^ 1].recordCount() <= 0) return 0;
+namespace {
 
-  // 2. Every pseudo-legal move (evasions when in check).
-  CheckInfo info;
-  computeCheckInfo(info);
-  MoveEntry moves[MaxMovesPerPosition];
-  MoveEntry* end = generateMoves(moves, info);
-  if (end == moves) return 0;
+// The directory of the running executable, or "" when it cannot be read.
+std::string executableDirectory() {
+  char path[BookPathBytes];
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) return "";
+  path[length] = '\0';
+  char* slash = std::strrchr(path, '/');
+  if (slash == nullptr) return "";
+  *slash = '\0';
+  return path;
+}
 
-  // 3. Keep the moves whose position is in the book of the side then to move.
-  //    Reaching a book position is the only test a move needs.
-  static PlyState record;
-  Move candidates[MaxMovesPerPosition];
-  int count = 0;
-  savePlyState(record);
-  for (MoveEntry* entry = end; entry != moves;) {
-    --entry;
-    makeMove(entry->move, record);
-    if (Book.contains(Pos.side, Pos.key)) candidates[count++] = entry->move;
-    unmakeMove(entry->move, record);
+void logOpenedBook() {
+  EngineLog << "-M: book opened: " << Book.books[Black].dataPath() << " ("
+            << Book.books[Black].recordCount() << " positions), " << Book.books[White].dataPath()
+            << " (" << Book.books[White].recordCount() << " positions)" << std::endl;
+}
+
+}  // namespace
+
+bool findAndOpenBooks() {
+  if (Book.open("")) {
+    logOpenedBook();
+    return true;
   }
-
-  // 4. All candidates weigh the same.
-  if (count == 0) return 0;
-  return candidates[r % static_cast<uint32_t>(count)];
+  char failure[BookMessageBytes];
+  snprintf(failure, sizeof failure, "%s", Book.message);
+  std::vector<std::string> candidates;
+  if (const char* chosen = std::getenv(DefaultBookVariable)) {
+    if (chosen[0] != '\0') candidates.push_back(chosen);
+  } else {
+    const std::string home = executableDirectory();
+    if (!home.empty()) {
+      for (const char* relative : DefaultBookDirectories)
+        candidates.push_back(home + "/" + relative);
+    }
+  }
+  for (const std::string& directory : candidates) {
+    if (Book.open(directory.c_str())) {
+      EngineLog << "-M: no book in the current directory: " << failure << std::flush;
+      logOpenedBook();
+      return true;
+    }
+  }
+  // None: the current directory's books as they open, and its message.
+  Book.open("");
+  snprintf(Book.message, sizeof Book.message, "%s", failure);
+  return false;
 }
-
-Move chooseBookMove() { return chooseBookMoveWith(static_cast<uint32_t>(clockMs())); }

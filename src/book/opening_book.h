@@ -12,6 +12,14 @@ constexpr int BookBucketShift = 47;    // key >> 47 is the bucket
 constexpr int BookBaseNameChars = 20;  // longest base name used for the paths
 constexpr int BookMessageBytes = 256;  // size of every message buffer passed in
 constexpr int BookWriteBufferRecords = 8192;
+constexpr int BookPathBytes = 4096;  // directory, base name and extension
+// Where the default book of a build or an installation lies, relative to the
+// directory of the executable: bin/../share/veltor once installed,
+// share/veltor in the build tree.
+constexpr const char* DefaultBookDirectories[] = {"share/veltor", "../share/veltor"};
+// Names a directory to take the default book from instead; set but empty,
+// no default book is used.
+constexpr const char* DefaultBookVariable = "VELTOR_BOOK_DIR";
 
 class BookFile {
  public:
@@ -21,20 +29,26 @@ class BookFile {
   BookFile& operator=(const BookFile&) = delete;
 
   // Reading
-  // Loads the ".mbx" index and opens the ".mbk" data file.
-  bool open(const char* baseName, char* message);
+  // Loads the ".mbx" index and opens the ".mbk" data file, in the directory
+  // given ("" is the current one).
+  bool open(const char* baseName, char* message) { return open("", baseName, message); }
+  bool open(const char* directory, const char* baseName, char* message);
   bool contains(uint64_t key);
   int64_t recordCount() const { return recordCount_; }
   // Records read from the data file since it was opened (probe cost, for tests).
   uint64_t recordReads() const { return recordReads_; }
 
-  // Writing: create, append keys in ascending order, finish.
+  // Writing: create, append keys in ascending order, finish. The records
+  // go to temporary files that finish renames into place, so a reader of the
+  // older book keeps reading it, unchanged, until it opens the book again.
   bool create(const char* baseName, char* message);
   // False when the record could not be written; finish then reports it.
   bool append(uint64_t key);
   bool finish(char* message);
-  // Closes whatever is open; the book then behaves as empty.
+  // Closes whatever is open (an unfinished write leaves no file); the book
+  // then behaves as empty.
   void close();
+  const char* dataPath() const { return dataPath_; }
 
  private:
   bool readRecord(int64_t ordinal, uint32_t& low, uint16_t& high);
@@ -48,10 +62,11 @@ class BookFile {
   uint64_t readPosition_;
   int64_t recordCount_;
   uint32_t written_;
-  char indexPath_[32];
-  char dataPath_[32];
+  char indexPath_[BookPathBytes];
+  char dataPath_[BookPathBytes];
   uint64_t recordReads_;
   bool writeFailed_;
+  bool writing_;  // temporary files exist until finish renames them
   int pendingRecords_;
   uint8_t writeBuffer_[BookWriteBufferRecords * BookRecordBytes];
 };
@@ -61,8 +76,9 @@ class OpeningBook {
   char message[256];
   BookFile books[2];  // [side to move]: 0 "bookbtm", 1 "bookwtm"
 
-  // Opens "bookbtm" then, only if that worked, "bookwtm".
-  bool open();
+  // Opens "bookbtm" then, only if that worked, "bookwtm", in the directory
+  // given ("" is the current one).
+  bool open(const char* directory = "");
   bool contains(Side side, uint64_t key) { return books[side].contains(key); }
 };
 
@@ -71,7 +87,9 @@ extern OpeningBook Book;
 // The book is asked while the game is younger than this many plies.
 constexpr int BookPlyLimit = 64;
 
-// A move leading into the opponent's book, chosen by the clock; 0 if none.
-Move chooseBookMove();
-// The same choice with the random value given: candidate r mod n.
-Move chooseBookMoveWith(uint32_t r);
+// Opens the book of the current directory or, when it has none that opens,
+// the default book of the build or installation (found from the executable's
+// directory, or in $VELTOR_BOOK_DIR when that is set). The log names the book
+// opened. False when none opened: Book.message then holds the current
+// directory's failure and Book is as the current directory left it.
+bool findAndOpenBooks();

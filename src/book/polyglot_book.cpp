@@ -70,7 +70,8 @@ bool PolyglotBook::open(const char* path, char* message) {
 
 bool PolyglotBook::readEntry(int64_t ordinal, PolyglotEntry& entry) const {
   uint8_t raw[PolyglotEntryBytes];
-  if (!readExactAt(fd_, raw, sizeof raw, static_cast<off_t>(ordinal) * PolyglotEntryBytes)) return false;
+  if (!readExactAt(fd_, raw, sizeof raw, static_cast<off_t>(ordinal) * PolyglotEntryBytes))
+    return false;
   entry = decodePolyglotEntry(raw);
   return true;
 }

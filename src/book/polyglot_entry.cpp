@@ -7,7 +7,13 @@ constexpr int ToRankShift = 3;
 constexpr int FromFileShift = 6;
 constexpr int FromRankShift = 9;
 constexpr int PromotionShift = 12;
-enum PolyglotPromotion : int { NoPromotion = 0, ToKnight = 1, ToBishop = 2, ToRook = 3, ToQueen = 4 };
+enum PolyglotPromotion : int {
+  NoPromotion = 0,
+  ToKnight = 1,
+  ToBishop = 2,
+  ToRook = 3,
+  ToQueen = 4
+};
 
 int rankIndex(int square) { return 7 - rowOf(square); }  // rank 1 is 0
 
@@ -19,11 +25,20 @@ uint16_t encodeSquares(int from, int to, int promotion) {
 
 int promotionOf(Move move) {
   switch (moveType(move)) {
-    case PromoteKnight: case CapturePromoteKnight: return ToKnight;
-    case PromoteBishop: case CapturePromoteBishop: return ToBishop;
-    case PromoteRook: case CapturePromoteRook: return ToRook;
-    case PromoteQueen: case CapturePromoteQueen: return ToQueen;
-    default: return NoPromotion;
+    case PromoteKnight:
+    case CapturePromoteKnight:
+      return ToKnight;
+    case PromoteBishop:
+    case CapturePromoteBishop:
+      return ToBishop;
+    case PromoteRook:
+    case CapturePromoteRook:
+      return ToRook;
+    case PromoteQueen:
+    case CapturePromoteQueen:
+      return ToQueen;
+    default:
+      return NoPromotion;
   }
 }
 

@@ -55,7 +55,8 @@ uint64_t polyglotKey(const Position& position) {
       key ^= PolyglotRandom[PolyglotCastlingOffset + i];
     }
   }
-  if (enPassantCounts(position)) key ^= PolyglotRandom[PolyglotEnPassantOffset + fileOf(position.enPassant)];
+  if (enPassantCounts(position))
+    key ^= PolyglotRandom[PolyglotEnPassantOffset + fileOf(position.enPassant)];
   if (position.side == White) key ^= PolyglotRandom[PolyglotTurnOffset];
   return key;
 }

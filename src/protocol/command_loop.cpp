@@ -17,6 +17,9 @@
 
 #include "book/book_creation.h"
 #include "book/opening_book.h"
+#include "book/opening_explorer.h"
+#include "book/polyglot_choice.h"
+#include "book/polyglot_export.h"
 #include "core/input.h"
 #include "core/input_poll.h"
 #include "core/log.h"
@@ -235,6 +238,29 @@ void commandDbShow() { runDbShow(false); }
 void commandDbShowLinear() { runDbShow(true); }
 void commandBookCreate() { runBookCreate(); }
 
+// Plays from a .bin book from now on ("none": stops).
+void commandBookFile() {
+  char path[WordBufferSize];
+  readWord(path, sizeof path);
+  char message[BookMessageBytes] = {};
+  if (!usePolyglotBook(path, message)) {
+    std::printf("%s", message);
+  } else if (polyglotBookInUse().isOpen()) {
+    std::printf("book file: %s (%lld entries)\n", path,
+                static_cast<long long>(polyglotBookInUse().entryCount()));
+  } else {
+    std::printf("book file: none\n");
+  }
+}
+
+void commandBookExport() {
+  char path[WordBufferSize];
+  readWord(path, sizeof path);
+  runPolyglotExport(path);
+}
+
+void commandExplore() { runExplorer(); }
+
 void commandDbCreate() {
   char input[WordBufferSize];
   char name[WordBufferSize];
@@ -308,6 +334,9 @@ constexpr Command Commands[] = {
     {"dbshowlin", Match::Exact, false, commandDbShowLinear},
     {"bookcreate", Match::Exact, false, commandBookCreate},
     {"dbcreate", Match::Exact, false, commandDbCreate},
+    {"bookfile", Match::Exact, true, commandBookFile},
+    {"bookexport", Match::Exact, false, commandBookExport},
+    {"explore", Match::Exact, false, commandExplore},
     {"benchmark", Match::Exact, false, commandBenchmark},
     {"benchmarkspeed", Match::Exact, false, commandBenchmarkSpeed},
     {"perft", Match::Exact, false, commandPerft},
@@ -435,7 +464,7 @@ bool handshake(const char* first) {
   setSearchReporter(&ThinkingOutput);
   initMoveTables();
   clearTranspositionTable();
-  bool bookOpened = Book.open();
+  bool bookOpened = findAndOpenBooks();
   // 7. Play goes on without a book.
   if (!bookOpened) {
     std::printf("BOOK ERROR: %s\n", Book.message);

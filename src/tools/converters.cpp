@@ -154,32 +154,46 @@ std::FILE* openGameInput(const char* gamePath) {
 }
 
 // The part of "game2pgn" and "game2pos" after the files are open: validates,
-// then hands each record to `emit`, which returns an error text to stop.
+// then hands each record to `emit`, which returns an error text to stop. The
+// output is closed (flushed) before the closing lines, which are printed only
+// when every byte reached it; `writeFailure` reports that it did not.
 template <typename Emit>
-void convertGameRecords(std::FILE* in, Emit emit, const char* closing) {
+void convertGameRecords(std::FILE* in, TextOutput& out, const char* writeFailure, Emit emit,
+                        const char* closing) {
+  auto closeOutput = [&out, writeFailure](bool afterProgress) {
+    if (out.close()) return true;
+    if (afterProgress) std::printf("\n");
+    std::printf(writeFailure, out.path().c_str());
+    return false;
+  };
   const int count = countGameRecords(in);
   if (count < 0) {
     std::printf("Game file corrupted! (error on game: %d)", -count);
+    closeOutput(true);
     return;
   }
   std::rewind(in);
   Progress progress(count);
   int converted = 0;
+  const char* problem = nullptr;
   try {
-    while (readGameRecord(in, Game)) {
-      if (const char* problem = emit()) {
-        std::printf("ERROR: %s\n", problem);
-        std::printf("converted: %d games.\n", converted);
-        return;
+    while (!problem && readGameRecord(in, Game)) {
+      problem = emit();
+      if (!problem) {
+        ++converted;
+        progress.advance(converted);
       }
-      ++converted;
-      progress.advance(converted);
     }
   } catch (const PgnError& error) {
-    std::printf("ERROR: %s\n", error.text);
+    problem = error.text;
+  }
+  if (problem) {
+    std::printf("ERROR: %s\n", problem);
     std::printf("converted: %d games.\n", converted);
+    closeOutput(false);
     return;
   }
+  if (!closeOutput(true)) return;
   std::printf("%s", closing);
   std::printf("converted: %d games.\n", converted);
 }
@@ -203,22 +217,30 @@ void pgnToPos(const char* pgnPath) {
   }
 
   Tally tally;
-  bool failed = false;
+  const char* readerError = nullptr;
   try {
     convertGames(in, pgnPath, tally, [&]() {
       writePositionLines(outs, Game);
       return true;
     });
   } catch (const PgnError& error) {
-    in.close();
-    for (TextOutput& out : outs) out.close();
-    reportReaderError(tally, error, pgnPath);
-    failed = true;
+    readerError = error.text;
   }
+  // Every file flushed and closed before any closing line: a success line
+  // never follows a failed write.
+  in.close();
+  bool written = true;
   for (TextOutput& out : outs) {
-    if (!out.close()) std::printf("Cannot write POS output file: '%s'\n", out.path().c_str());
+    if (!out.close()) {
+      std::printf("Cannot write POS output file: '%s'\n", out.path().c_str());
+      written = false;
+    }
   }
-  if (failed) return;
+  if (readerError) {
+    reportReaderError(tally, PgnError{readerError}, pgnPath);
+    return;
+  }
+  if (!written) return;
   if (in.readError()) std::printf("Cannot read PGN input file: '%s'\n", pgnPath);
   reportFinished(tally, pgnPath);
 }
@@ -266,14 +288,13 @@ void gameToPgn(const char* gamePath, const char* pgnPath) {
     return;
   }
   convertGameRecords(
-      in,
+      in, out, "Cannot write PGN output file: '%s'\n",
       [&out]() -> const char* {
         writePgnGame(out, Game);
         return nullptr;
       },
       "OK\n");
   std::fclose(in);
-  if (!out.close()) std::printf("Cannot write PGN output file: '%s'\n", pgnPath);
 }
 
 void gameToPos(const char* gamePath, const char* positionPath) {
@@ -287,7 +308,7 @@ void gameToPos(const char* gamePath, const char* positionPath) {
   }
   readFen(StartFen);
   convertGameRecords(
-      in,
+      in, out, "Cannot write DB output file: '%s'\n",
       [&out]() -> const char* {
         // Records are replayed unchecked otherwise: refuse a move the position
         // does not allow rather than corrupt the board.
@@ -297,5 +318,4 @@ void gameToPos(const char* gamePath, const char* positionPath) {
       },
       "\tOK\n");
   std::fclose(in);
-  if (!out.close()) std::printf("Cannot write DB output file: '%s'\n", positionPath);
 }

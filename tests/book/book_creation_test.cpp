@@ -109,7 +109,8 @@ TEST_F(BookCreation, FailedBookWriteIsReported) {
   PositionDatabase db;
   char message[BookMessageBytes] = {};
   ASSERT_TRUE(db.open("black.db", message));
-  ASSERT_EQ(symlink("/dev/full", "full.mbk"), 0);
+  // The new data file is written under a temporary name, then renamed.
+  ASSERT_EQ(symlink("/dev/full", "full.mbk.tmp"), 0);
   testing::internal::CaptureStdout();
   EXPECT_FALSE(buildBook("full", db, Black, message));
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");

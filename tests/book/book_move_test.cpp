@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "book/book_choice.h"
 #include "book/book_test_helpers.h"
 #include "book/opening_book.h"
 #include "core/make_move.h"

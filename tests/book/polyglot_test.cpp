@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "book/book_choice.h"
 #include "book/opening_book.h"
 #include "book/polyglot_book.h"
+#include "book/polyglot_choice.h"
 #include "book/polyglot_entry.h"
 #include "book/polyglot_key.h"
 #include "core/make_move.h"
@@ -65,7 +67,8 @@ Move moveFromText(const std::string& text) {
 // as an independent reference.
 TEST(PolyglotKey, EqualsAnIndependentImplementationOnThousandsOfPositions) {
   const std::string library = sharedDataPath("tools/python-chess");
-  if (access((library + "/chess/polyglot.py").c_str(), R_OK) != 0) GTEST_SKIP() << "no python-chess";
+  if (access((library + "/chess/polyglot.py").c_str(), R_OK) != 0)
+    GTEST_SKIP() << "no python-chess";
   const std::string command = "PYTHONPATH=" + library + " python3 " + VELTOR_SOURCE_DIR +
                               "/tests/book/polyglot_reference.py " +
                               sharedDataPath("data/pgn/real/TCEC_Season_1_-_Division_1.pgn") + " " +
@@ -85,7 +88,8 @@ TEST(PolyglotKey, EqualsAnIndependentImplementationOnThousandsOfPositions) {
     std::istringstream fields(line);
     std::string kind, what, keyText;
     ASSERT_TRUE(std::getline(fields, kind, '\t') && std::getline(fields, what, '\t') &&
-                std::getline(fields, keyText)) << line;
+                std::getline(fields, keyText))
+        << line;
     const uint64_t expected = std::stoull(keyText, nullptr, 16);
     if (kind == "F") {
       setUpPosition(what.c_str());
@@ -120,7 +124,8 @@ TEST(PolyglotKey, EqualsAnIndependentImplementationOnThousandsOfPositions) {
 
 TEST(PolyglotMove, SquaresPromotionsAndCastlingAsKingTakesRook) {
   // e2e4: from e2 (file 4, rank 1), to e4 (file 4, rank 3).
-  EXPECT_EQ(toPolyglotMove(makeMoveValue(squareOf(4, 2), squareOf(4, 4), QuietMove)), 4 << 6 | 1 << 9 | 4 | 3 << 3);
+  EXPECT_EQ(toPolyglotMove(makeMoveValue(squareOf(4, 2), squareOf(4, 4), QuietMove)),
+            4 << 6 | 1 << 9 | 4 | 3 << 3);
   EXPECT_EQ(toPolyglotMove(WhiteKingSideCastle), 4 << 6 | 0 << 9 | 7 | 0 << 3);   // e1h1
   EXPECT_EQ(toPolyglotMove(WhiteQueenSideCastle), 4 << 6 | 0 << 9 | 0 | 0 << 3);  // e1a1
   EXPECT_EQ(toPolyglotMove(BlackKingSideCastle), 4 << 6 | 7 << 9 | 7 | 7 << 3);   // e8h8
@@ -134,7 +139,8 @@ TEST(PolyglotMove, SquaresPromotionsAndCastlingAsKingTakesRook) {
   // Castling read back in either form; a king's plain step is not castling.
   EXPECT_TRUE(polyglotMoveMatches(4 << 6 | 7, WhiteKingSideCastle));
   EXPECT_TRUE(polyglotMoveMatches(4 << 6 | 6, WhiteKingSideCastle));
-  EXPECT_FALSE(polyglotMoveMatches(4 << 6 | 7, makeMoveValue(squareOf(4, 1), squareOf(5, 1), QuietMove)));
+  EXPECT_FALSE(
+      polyglotMoveMatches(4 << 6 | 7, makeMoveValue(squareOf(4, 1), squareOf(5, 1), QuietMove)));
   EXPECT_FALSE(polyglotMoveMatches(b7b8 | 4 << 12, makeMoveValue(b7, b8, PromoteKnight)));
 }
 
@@ -161,7 +167,8 @@ TEST_F(PolyglotFiles, EntriesAreWrittenBigEndianSortedAndFoundByKey) {
   ASSERT_TRUE(writePolyglotBook("b.bin", entries, message)) << message;
   const std::string bytes = readWholeFile("b.bin");
   ASSERT_EQ(bytes.size(), 6u * PolyglotEntryBytes);
-  EXPECT_EQ(bytes.substr(16, 16), std::string("\x01\x02\x03\x04\x05\x06\x07\x08\x0A\x0B\x0C\x0D\x0E\x0F\x10\x11", 16));
+  EXPECT_EQ(bytes.substr(16, 16),
+            std::string("\x01\x02\x03\x04\x05\x06\x07\x08\x0A\x0B\x0C\x0D\x0E\x0F\x10\x11", 16));
   EXPECT_FALSE(access("b.bin.tmp", F_OK) == 0);
 
   // A torn tail is no entry.
@@ -174,10 +181,10 @@ TEST_F(PolyglotFiles, EntriesAreWrittenBigEndianSortedAndFoundByKey) {
   EXPECT_EQ(found[0].weight, 9);  // heaviest first
   EXPECT_EQ(found[2].weight, 1);
   EXPECT_EQ(book.entriesOf(0x5000000000000000ULL, found, 2), 2);
-  ASSERT_EQ(book.entriesOf(1, found, PolyglotMaxEntriesPerKey), 1);           // first entry
-  ASSERT_EQ(book.entriesOf(~0ULL, found, PolyglotMaxEntriesPerKey), 1);       // last entry
+  ASSERT_EQ(book.entriesOf(1, found, PolyglotMaxEntriesPerKey), 1);      // first entry
+  ASSERT_EQ(book.entriesOf(~0ULL, found, PolyglotMaxEntriesPerKey), 1);  // last entry
   EXPECT_EQ(found[0].move, 1);
-  EXPECT_EQ(book.entriesOf(0, found, PolyglotMaxEntriesPerKey), 0);           // below all
+  EXPECT_EQ(book.entriesOf(0, found, PolyglotMaxEntriesPerKey), 0);  // below all
   EXPECT_EQ(book.entriesOf(0x4FFFFFFFFFFFFFFFULL, found, PolyglotMaxEntriesPerKey), 0);
   EXPECT_EQ(book.entriesOf(0xFFFFFFFFFFFFFFFEULL, found, PolyglotMaxEntriesPerKey), 0);
 
@@ -196,6 +203,28 @@ TEST_F(PolyglotFiles, AFailedWriteLeavesTheOldBookInPlace) {
   EXPECT_FALSE(writePolyglotBook("b.bin", entries, message));
   EXPECT_STREQ(message, "Cannot write file: 'b.bin.tmp'\n");
   EXPECT_EQ(readWholeFile("b.bin").size(), 16u);
+}
+
+TEST_F(PolyglotFiles, MovesAreChosenInProportionToTheirWeights) {
+  setUpPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+  const Move e2e4 = makeMoveValue(squareOf(4, 2), squareOf(4, 4), QuietMove);
+  const Move a2a3 = makeMoveValue(squareOf(0, 2), squareOf(0, 3), QuietMove);
+  std::vector<PolyglotEntry> entries = {{polyglotKey(Pos), toPolyglotMove(e2e4), 3, 0},
+                                        {polyglotKey(Pos), toPolyglotMove(a2a3), 1, 0}};
+  char message[BookMessageBytes] = {};
+  ASSERT_TRUE(writePolyglotBook("w.bin", entries, message)) << message;
+  ASSERT_TRUE(usePolyglotBook("w.bin", message)) << message;
+  int chosen[2] = {0, 0};
+  for (uint32_t r = 0; r < 400; ++r) {
+    const Move m = chooseBookMoveWith(r);
+    ASSERT_TRUE(m == e2e4 || m == a2a3);
+    ++chosen[m == a2a3];
+  }
+  EXPECT_EQ(chosen[0], 300);
+  EXPECT_EQ(chosen[1], 100);
+  // Elsewhere the book knows nothing, and without it nothing is chosen here.
+  ASSERT_TRUE(usePolyglotBook("none", message));
+  EXPECT_EQ(chooseBookMoveWith(0), 0);
 }
 
 }  // namespace

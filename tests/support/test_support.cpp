@@ -17,6 +17,15 @@ const char* const XboardFeatureLines =
     "\"\n"
     "feature done=1\n";
 
+namespace {
+
+// The tests' engines, in-process and child processes alike, play without the
+// default book beside the build's executable unless a test names one: their
+// expected moves and transcripts come from searches.
+const bool NoDefaultBook = setenv("VELTOR_BOOK_DIR", "", 1) == 0;
+
+}  // namespace
+
 void ensureTablesInitialized() {
   static bool done = false;
   if (!done) {

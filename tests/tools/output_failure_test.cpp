@@ -7,8 +7,8 @@
 #include <fstream>
 #include <string>
 
+#include "core/log.h"
 #include "core/position.h"
-#include "protocol/log.h"
 #include "support/test_support.h"
 #include "tools/converters.h"
 #include "tools/game_file.h"

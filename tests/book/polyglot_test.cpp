@@ -66,9 +66,10 @@ Move moveFromText(const std::string& text) {
 // reached by the engine's own moves and keyed by python-chess, used here only
 // as an independent reference.
 TEST(PolyglotKey, EqualsAnIndependentImplementationOnThousandsOfPositions) {
+  SKIP_WITHOUT_SHARED_DATA("tools/python-chess/chess/polyglot.py");
+  SKIP_WITHOUT_SHARED_DATA("data/pgn/real/TCEC_Season_1_-_Division_1.pgn");
+  SKIP_WITHOUT_SHARED_DATA("data/perft/perftsuite.epd");
   const std::string library = sharedDataPath("tools/python-chess");
-  if (access((library + "/chess/polyglot.py").c_str(), R_OK) != 0)
-    GTEST_SKIP() << "no python-chess";
   const std::string command = "PYTHONPATH=" + library + " python3 " + VELTOR_SOURCE_DIR +
                               "/tests/book/polyglot_reference.py " +
                               sharedDataPath("data/pgn/real/TCEC_Season_1_-_Division_1.pgn") + " " +

@@ -20,6 +20,11 @@ import sys
 import tempfile
 
 engine, source, shared = sys.argv[1:4]
+# Without the shared reference data (python-chess, the real games) the test is skipped.
+if not os.path.isdir(os.path.join(shared, "tools", "python-chess")) or not os.path.isfile(
+        os.path.join(shared, "data", "pgn", "real", "twic0920.pgn")):
+    print("reference data not found under", shared, "(needs ../shared beside the repository)")
+    sys.exit(77)
 sys.path.insert(0, os.path.join(shared, "tools", "python-chess"))
 import chess  # noqa: E402
 import chess.polyglot  # noqa: E402

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "book/opening_book.h"
+#include "book/polyglot_choice.h"
 #include "search/search_state.h"
 #include "search/transposition.h"
 #include "uci/uci_output.h"
@@ -20,6 +21,9 @@ constexpr size_t OptionNameSize = 64;
 
 bool PonderOption = false;  // "Ponder": the interface may send "go ponder"
 bool BookOpened = false;
+bool OwnBookWanted = true;  // "OwnBook" as last set
+// The value UCI interfaces send for an empty string option.
+constexpr const char* EmptyStringValue = "<empty>";
 
 void sendLine(const char* line) {
   std::fputs(line, stdout);
@@ -79,16 +83,25 @@ void setOwnBook(const char* value) {
     sendInfoString("setoption: OwnBook is true or false, not: ", value);
     return;
   }
+  OwnBookWanted = on;
   if (on && !BookOpened) openBooks();
-  UseOwnBook = on && BookOpened;
+  UseOwnBook = on && (BookOpened || polyglotBookInUse().isOpen());
+}
+
+// "Book File": a .bin book to choose book moves from; empty: none.
+void setBookFile(const char* value) {
+  const char* path = strcasecmp(value, EmptyStringValue) == 0 ? "" : value;
+  char message[BookMessageBytes] = {};
+  if (!usePolyglotBook(path, message)) sendInfoString("setoption: Book File not opened: ", message);
+  UseOwnBook = OwnBookWanted && (BookOpened || polyglotBookInUse().isOpen());
 }
 
 }  // namespace
 
 void openBooks() {
-  BookOpened = Book.open();
+  BookOpened = findAndOpenBooks();
   if (!BookOpened) sendInfoString("book not opened, playing without it: ", Book.message);
-  UseOwnBook = BookOpened;
+  UseOwnBook = OwnBookWanted && (BookOpened || polyglotBookInUse().isOpen());
 }
 
 void sendOptions() {
@@ -101,6 +114,7 @@ void sendOptions() {
                         : "option name Ponder type check default false\n");
   sendLine(UseOwnBook ? "option name OwnBook type check default true\n"
                       : "option name OwnBook type check default false\n");
+  sendLine("option name Book File type string default <empty>\n");
 }
 
 void commandSetOption(CommandLine& line) {
@@ -125,6 +139,8 @@ void commandSetOption(CommandLine& line) {
       sendInfoString("setoption: Ponder is true or false, not: ", value);
   } else if (strcasecmp(name, "OwnBook") == 0) {
     setOwnBook(value);
+  } else if (strcasecmp(name, "Book File") == 0) {
+    setBookFile(value);
   } else {
     sendInfoString("setoption: no such option: ", name);
   }

@@ -3,8 +3,8 @@
 
 #include "uci/command_line.h"
 
-// Opens the books; OwnBook is on when they opened (an "info string" says
-// why not otherwise).
+// Opens the books (those of the current directory, else the default book);
+// OwnBook is on when they opened (an "info string" says why not otherwise).
 void openBooks();
 // One "option name ... type ..." line per option.
 void sendOptions();

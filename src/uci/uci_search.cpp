@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "book/book_choice.h"
 #include "book/opening_book.h"
 #include "core/clock.h"
 #include "core/input.h"

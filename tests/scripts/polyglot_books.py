@@ -67,6 +67,13 @@ check("bookfile reports the book", "book file: h3.bin (2 entries)" in out, out)
 check("log names the .bin book", "-M: book opened: h3.bin (2 entries)" in log, log)
 check("the book's only moves are played", book_moves(log) == ["h2h3", "e2e4"], book_moves(log))
 
+# The same book through the UCI option.
+uci = subprocess.run([engine], input="uci\nsetoption name Book File value h3.bin\nisready\n"
+                     "position startpos\ngo wtime 10000 btime 10000\nquit\n", capture_output=True, text=True,
+                     cwd=work, env=dict(os.environ, VELTOR_BOOK_DIR=""), timeout=60).stdout
+check("UCI offers the Book File option", "option name Book File type string" in uci, uci)
+check("UCI plays the book's move", re.search(r"^bestmove h2h3\b", uci, re.M) is not None, uci)
+
 # Entries the engine must skip: an illegal move and a move of weight 0.
 start = chess.polyglot.zobrist_hash(chess.Board())
 

@@ -13,7 +13,9 @@ if(Python3_FOUND)
   add_test(NAME clients.uci_output_matches_stockfish
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/scripts/uci_compare.py
             $<TARGET_FILE:veltor> /usr/games/stockfish)
-  set_tests_properties(clients.uci_output_matches_stockfish PROPERTIES LABELS clients TIMEOUT 300)
+  # Searched answers are compared: no default book.
+  set_tests_properties(clients.uci_output_matches_stockfish PROPERTIES LABELS clients TIMEOUT 300
+    ENVIRONMENT "VELTOR_BOOK_DIR=")
 endif()
 add_test(NAME gui.xboard_polyglot_uci_vs_fairymax
   COMMAND ${CMAKE_COMMAND} -E env VELTOR_PROTOCOL=uci

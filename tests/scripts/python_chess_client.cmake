@@ -2,4 +2,6 @@
 # phalanx; the script installs what is missing).
 add_test(NAME clients.python_chess
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/scripts/python_chess_client.sh $<TARGET_FILE:veltor> ${VELTOR_SHARED_DIR} check)
-set_tests_properties(clients.python_chess PROPERTIES LABELS clients TIMEOUT 300)
+# Its checks are about searched moves (time, depth, thinking lines): no default book.
+set_tests_properties(clients.python_chess PROPERTIES LABELS clients TIMEOUT 300
+  ENVIRONMENT "VELTOR_BOOK_DIR=")

@@ -22,7 +22,9 @@ bool timeIsUp() {
 bool nodeLimitPassed() { return NodeLimit != 0 && NodeCount > NodeLimit; }
 
 uint32_t nextPollCount(uint32_t count) {
-  const bool shortBudget = !PonderingSearch && MoveTimeBudget < ShortBudgetMs;
+  // A ponder search ends when the opponent moves or the interface speaks: it
+  // looks at the input as often as a short budget looks at the clock.
+  const bool shortBudget = PonderingSearch || MoveTimeBudget < ShortBudgetMs;
   const uint32_t next = count + (shortBudget ? ShortBudgetPollInterval : PollInterval);
   return NodeLimit != 0 && next > NodeLimit ? NodeLimit : next;
 }

@@ -129,6 +129,7 @@ def play_game(veltor, peer, veltor_is_white, ponder, base, increment):
     game = object()  # a new game object makes python-chess send "new"
     veltor_side = chess.WHITE if veltor_is_white else chess.BLACK
     veltor_pid = pid_of(veltor)
+    spent_by_veltor = []
     while True:
         outcome = board.outcome(claim_draw=True)
         if outcome is not None:
@@ -158,10 +159,14 @@ def play_game(veltor, peer, veltor_is_white, ponder, base, increment):
             record.reason = f"{'Veltor' if mine else 'peer'}: {error}"
             break
         clocks[side] -= spent
+        if mine:
+            spent_by_veltor.append(f"{spent:.2f}")
         if clocks[side] < 0:
             record.time_losses += mine
             record.result = "0-1" if side == chess.WHITE else "1-0"
             record.reason = f"{'Veltor' if mine else 'peer'} lost on time"
+            if mine:
+                record.reason += " (seconds per move: " + " ".join(spent_by_veltor) + ")"
             break
         clocks[side] += increment
         move = played.move

@@ -43,6 +43,8 @@ mkdir "$work/own"
 for i in 1 2 3; do printf '[Result "1-0"]\n\n1. h3 e5 2. e4 1-0\n\n'; done > "$work/own/h3.pgn"
 VELTOR=$veltor "$source/scripts/build-book.sh" "$work/own/h3.pgn" "$work/own" > "$work/own/build.txt" 2>&1 ||
   { cat "$work/own/build.txt"; exit 1; }
+check "build-book.sh says what a fresh engine plays" \
+  grep -q "A fresh engine started here plays h2h3 from it" "$work/own/build.txt"
 first_move "$work/own" "$work/prefix/bin/veltor"
 check "current directory: its book wins" grep -q "^move (book) h2h3" "$work/own/Veltor.log"
 check "current directory: log names it" grep -q "^-M: book opened: bookbtm.mbk" "$work/own/Veltor.log"

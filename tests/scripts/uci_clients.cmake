@@ -9,7 +9,7 @@ if(Python3_FOUND)
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/scripts/uci_clients.py
             $<TARGET_FILE:veltor> /usr/games/stockfish)
   set_tests_properties(clients.uci_python_chess PROPERTIES LABELS clients TIMEOUT 600
-    ENVIRONMENT "PYTHONPATH=${VELTOR_PYTHON_CHESS}")
+    ENVIRONMENT "PYTHONPATH=${VELTOR_PYTHON_CHESS};VELTOR_BOOK_DIR=")
   add_test(NAME clients.uci_output_matches_stockfish
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/scripts/uci_compare.py
             $<TARGET_FILE:veltor> /usr/games/stockfish)

@@ -497,7 +497,14 @@ void commandLoop() {
 }
 
 void commandLoop(const char* first) {
+  // The settings a GUI may change start as at program start (a test or a
+  // fuzz harness runs the loop many times in one process).
   PonderEnabled = true;
+  FixedMoveTimeMs = -1;
+  DepthLimit = MaxIterationDepth;
+  ClockGiven = false;
+  ThinkingOutputEnabled = true;
+  AnalysisFinished = false;
   std::memset(Word, 0, sizeof Word);
   EngineState = Forced;
   handshake(first);

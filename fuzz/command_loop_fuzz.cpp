@@ -31,26 +31,6 @@ namespace {
 constexpr int LongestCheckedPerft = 3;
 constexpr int LargestCheckedMemory = 72;  // megabytes: larger tables only cost clearing time
 constexpr size_t LoopWordCapacity = 255;  // the loop keeps this much of a word
-constexpr long SearchStopIntervalUs = 5000;
-
-void stopSearch(int) { StopSearch = true; }
-
-// A periodic SIGALRM that stops whatever search runs; 0 switches it off.
-void setSearchStopTimer(long intervalUs) {
-  static bool installed = false;
-  if (!installed) {
-    struct sigaction action = {};
-    action.sa_handler = stopSearch;
-    action.sa_flags = SA_RESTART;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGALRM, &action, nullptr);
-    installed = true;
-  }
-  itimerval timer = {};
-  timer.it_interval.tv_usec = intervalUs;
-  timer.it_value.tv_usec = intervalUs;
-  setitimer(ITIMER_REAL, &timer, nullptr);
-}
 
 bool isSeparator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -107,21 +87,6 @@ bool acceptable(const uint8_t* data, size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!acceptable(data, size)) return -1;
-  fuzzInitialize();
-  clearScratchDirectory();
-  const int fd = memfd_create("veltor-fuzz-input", 0);
-  fuzzCheck(fd >= 0, "memfd_create failed");
-  fuzzCheck(size == 0 || write(fd, data, size) == static_cast<ssize_t>(size), "input write failed");
-  fuzzCheck(lseek(fd, 0, SEEK_SET) == 0, "input rewind failed");
-  setInputDescriptor(fd);
-  openEngineLog();
-  setSearchStopTimer(SearchStopIntervalUs);
-  commandLoop();
-  setSearchStopTimer(0);
-  EngineLog.close();
-  close(fd);
-  setInputDescriptor(0);
-  // Whatever was received, the position the loop leaves is sound.
-  if (positionIsSetUp()) fuzzCheck(positionIsConsistent(), "position inconsistent after the input");
+  runSessionOnInput(data, size, commandLoop);
   return 0;
 }

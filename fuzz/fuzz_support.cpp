@@ -1,6 +1,9 @@
 #include "fuzz_support.h"
 
 #include <dirent.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -8,7 +11,10 @@
 #include <cstring>
 
 #include "core/attacks.h"
+#include "core/input.h"
+#include "core/log.h"
 #include "core/position.h"
+#include "movegen/legal_moves.h"
 #include "movegen/move_tables.h"
 #include "protocol/engine_control.h"
 #include "protocol/engine_state.h"
@@ -103,4 +109,48 @@ void fuzzCheck(bool condition, const char* message) {
 std::string asText(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);
   return std::string(text.c_str());
+}
+
+namespace {
+
+constexpr long SearchStopIntervalUs = 5000;
+
+void stopSearch(int) { StopSearch = true; }
+
+// A periodic SIGALRM that stops whatever search runs; 0 switches it off.
+void setSearchStopTimer(long intervalUs) {
+  static bool installed = false;
+  if (!installed) {
+    struct sigaction action = {};
+    action.sa_handler = stopSearch;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGALRM, &action, nullptr);
+    installed = true;
+  }
+  itimerval timer = {};
+  timer.it_interval.tv_usec = intervalUs;
+  timer.it_value.tv_usec = intervalUs;
+  setitimer(ITIMER_REAL, &timer, nullptr);
+}
+
+}  // namespace
+
+void runSessionOnInput(const uint8_t* data, size_t size, void (*session)()) {
+  fuzzInitialize();
+  clearScratchDirectory();
+  const int fd = memfd_create("veltor-fuzz-input", 0);
+  fuzzCheck(fd >= 0, "memfd_create failed");
+  fuzzCheck(size == 0 || write(fd, data, size) == static_cast<ssize_t>(size), "input write failed");
+  fuzzCheck(lseek(fd, 0, SEEK_SET) == 0, "input rewind failed");
+  setInputDescriptor(fd);
+  openEngineLog();
+  setSearchStopTimer(SearchStopIntervalUs);
+  session();
+  setSearchStopTimer(0);
+  EngineLog.close();
+  close(fd);
+  setInputDescriptor(0);
+  // Whatever was received, the position the session leaves is sound.
+  if (positionIsSetUp()) fuzzCheck(positionIsConsistent(), "position inconsistent after the input");
 }

@@ -20,6 +20,13 @@ void clearScratchDirectory();
 // (a harness that cannot write its input tests nothing).
 void writeScratchFile(const char* name, const uint8_t* data, size_t size);
 
+// Sessions
+// Runs a front end's session (the xboard command loop, the UCI session) on the
+// bytes as its standard input, in the scratch directory with a fresh log,
+// while a timer stops every search after a few milliseconds; then checks that
+// the position it leaves is sound.
+void runSessionOnInput(const uint8_t* data, size_t size, void (*session)());
+
 // Checks
 // Aborts with the message when `condition` is false: libFuzzer keeps the input.
 void fuzzCheck(bool condition, const char* message);

@@ -25,27 +25,8 @@
 
 namespace {
 
-constexpr long SearchStopIntervalUs = 5000;
 // Larger tables take longer to allocate and clear than a fuzz input should.
 constexpr long LargestFuzzedHashMegabytes = 16;
-
-void stopSearch(int) { StopSearch = true; }
-
-void setSearchStopTimer(long intervalUs) {
-  static bool installed = false;
-  if (!installed) {
-    struct sigaction action = {};
-    action.sa_handler = stopSearch;
-    action.sa_flags = SA_RESTART;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGALRM, &action, nullptr);
-    installed = true;
-  }
-  itimerval timer = {};
-  timer.it_interval.tv_usec = intervalUs;
-  timer.it_value.tv_usec = intervalUs;
-  setitimer(ITIMER_REAL, &timer, nullptr);
-}
 
 // True when no "Hash" value asks for more than the fuzzed limit.
 bool acceptable(const uint8_t* data, size_t size) {
@@ -65,21 +46,6 @@ bool acceptable(const uint8_t* data, size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!acceptable(data, size)) return -1;
-  fuzzInitialize();
-  clearScratchDirectory();
-  const int fd = memfd_create("veltor-uci-fuzz-input", 0);
-  fuzzCheck(fd >= 0, "memfd_create failed");
-  fuzzCheck(size == 0 || write(fd, data, size) == static_cast<ssize_t>(size), "input write failed");
-  fuzzCheck(lseek(fd, 0, SEEK_SET) == 0, "input rewind failed");
-  setInputDescriptor(fd);
-  openEngineLog();
-  setSearchStopTimer(SearchStopIntervalUs);
-  uciSession();
-  setSearchStopTimer(0);
-  EngineLog.close();
-  close(fd);
-  setInputDescriptor(0);
-  // Whatever was received, the position the session leaves is sound.
-  if (positionIsSetUp()) fuzzCheck(positionIsConsistent(), "position inconsistent after the input");
+  runSessionOnInput(data, size, uciSession);
   return 0;
 }

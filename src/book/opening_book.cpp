@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/file_io.h"
 #include "core/log.h"
 
 OpeningBook Book;
@@ -48,32 +49,6 @@ constexpr int MessagePathChars = 200;
 constexpr const char* TemporarySuffix = ".tmp";
 void formTemporaryPath(char* out, size_t size, const char* path) {
   snprintf(out, size, "%s%s", path, TemporarySuffix);
-}
-
-// Reads exactly `size` bytes at `offset`; false on an error or a short read.
-bool readExactAt(int fd, void* buffer, size_t size, off_t offset) {
-  auto* at = static_cast<uint8_t*>(buffer);
-  while (size > 0) {
-    ssize_t got = pread(fd, at, size, offset);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;
-    at += got;
-    offset += got;
-    size -= static_cast<size_t>(got);
-  }
-  return true;
-}
-
-bool writeAll(int fd, const void* buffer, size_t size) {
-  const auto* at = static_cast<const uint8_t*>(buffer);
-  while (size > 0) {
-    ssize_t put = write(fd, at, size);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    at += put;
-    size -= static_cast<size_t>(put);
-  }
-  return true;
 }
 
 }  // namespace

@@ -9,34 +9,12 @@
 #include <cstdio>
 
 #include "book/opening_book.h"
+#include "core/file_io.h"
 
 namespace {
 
 constexpr mode_t NewFileMode = 0644;
 constexpr size_t WriteChunkEntries = 4096;
-
-bool readExactAt(int fd, uint8_t* at, size_t size, off_t offset) {
-  while (size > 0) {
-    const ssize_t got = pread(fd, at, size, offset);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;
-    at += got;
-    offset += got;
-    size -= static_cast<size_t>(got);
-  }
-  return true;
-}
-
-bool writeAll(int fd, const uint8_t* at, size_t size) {
-  while (size > 0) {
-    const ssize_t put = write(fd, at, size);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    at += put;
-    size -= static_cast<size_t>(put);
-  }
-  return true;
-}
 
 }  // namespace
 

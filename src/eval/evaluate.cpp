@@ -3,10 +3,10 @@
 #include <cstring>
 
 #include "core/attacks.h"
+#include "core/piece_square.h"
 #include "core/position.h"
 #include "core/side_traits.h"
 #include "core/slider_attacks.h"
-#include "eval/piece_square.h"
 
 uint32_t PawnHashTable[1 << PawnHashBits];
 

@@ -13,9 +13,9 @@
 #include <algorithm>
 
 #include "core/attacks.h"
+#include "core/piece_square.h"
 #include "core/position.h"
 #include "core/slider_attacks.h"
-#include "eval/piece_square.h"
 #include "movegen/move_scores.h"
 
 namespace {

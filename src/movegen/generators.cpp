@@ -9,10 +9,10 @@
 #include "movegen/generators.h"
 
 #include "core/attacks.h"
+#include "core/piece_square.h"
 #include "core/position.h"
 #include "core/side_traits.h"
 #include "core/slider_attacks.h"
-#include "eval/piece_square.h"
 #include "movegen/exchange.h"
 
 namespace {

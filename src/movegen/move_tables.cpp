@@ -1,7 +1,7 @@
 #include "movegen/move_tables.h"
 
 #include "core/attacks.h"
-#include "eval/piece_square.h"
+#include "core/piece_square.h"
 
 void initMoveTables() {
   initAttackTables();

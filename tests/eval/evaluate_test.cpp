@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/piece_square.h"
 #include "core/position.h"
-#include "eval/piece_square.h"
 #include "support/test_support.h"
 
 // Expected scores are worked out by hand from the evaluation rules. Where a

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
+#include "core/piece_square.h"
 #include "core/position.h"
-#include "eval/piece_square.h"
 #include "movegen/generators.h"
 #include "support/test_support.h"
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "core/make_move.h"
+#include "core/piece_square.h"
 #include "core/position.h"
-#include "eval/piece_square.h"
 #include "movegen/legality.h"
 #include "movegen/perft_suite.h"
 #include "support/test_support.h"

@@ -1,4 +1,4 @@
-#include "eval/piece_square.h"
+#include "core/piece_square.h"
 
 #include <gtest/gtest.h>
 

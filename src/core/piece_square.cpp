@@ -4,7 +4,7 @@
 // with index s. White pieces read entry s; how Black pieces and kings read
 // them is up to each user (the evaluation turns the board for Black, the
 // exchange evaluator does not).
-#include "eval/piece_square.h"
+#include "core/piece_square.h"
 
 const int16_t PieceValue[13] = {0, 100, 100, 320, 320, 325, 325, 500, 500, 950, 950, 2000, 2000};
 

@@ -61,6 +61,7 @@ char* writeUciScore(char* out, int score) {
 }
 
 void UciSearchInfo::iterationDone(const IterationReport& report) {
+  ++reports;
   char line[InfoLineSize];
   const int64_t elapsed = report.elapsedMs > 0 ? report.elapsedMs : 0;
   const uint64_t nps =

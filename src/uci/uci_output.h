@@ -8,6 +8,7 @@
 class UciSearchInfo : public SearchReporter {
  public:
   void iterationDone(const IterationReport& report) override;
+  uint32_t reports = 0;  // info lines sent for iterations so far
 };
 
 extern UciSearchInfo UciInfoOutput;

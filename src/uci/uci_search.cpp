@@ -5,6 +5,7 @@
 // and is run afterwards.
 #include "uci/uci_search.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -23,6 +24,7 @@
 #include "movegen/legal_moves.h"
 #include "search/root_search.h"
 #include "search/search_control.h"
+#include "search/search_state.h"
 #include "search/time_budget.h"
 #include "search/transposition.h"
 #include "uci/uci_output.h"
@@ -257,6 +259,19 @@ Move chosenMove(Move searched) {
   return firstLegalMove();
 }
 
+// A search stopped before its first iteration completed (a node or time
+// limit below what the first depth needs, often when the table seeded a deep
+// first iteration) still tells the interface its move and score, one depth
+// below the interrupted iteration.
+void reportUnfinishedSearch(Move best) {
+  char variation[8];
+  moveToText(variation, best);
+  const int score = best == SearchBestMove ? SearchBestScore : 0;
+  UciInfoOutput.iterationDone({std::max(1, IterationDepth - 1), score,
+                               static_cast<int32_t>(clockMs() - SearchStartClock), NodeCount,
+                               variation});
+}
+
 Move bookMove() {
   // Book moves are for play on the clock, not for analysis or fixed limits.
   const bool timedPlay = Limits.clockMs[Pos.side] >= 0 || Limits.moveTimeMs >= 0;
@@ -294,12 +309,14 @@ void commandGo(CommandLine& line) {
     setRootMoveFilter(Limits.searchMoves, Limits.searchMoveCount);
     StopSearch = false;
     setSearchInputHandler(inputDuringSearch);
+    const uint32_t reportsBefore = UciInfoOutput.reports;
     iterativeDeepening();
     setSearchInputHandler(nullptr);
     setRootMoveFilter(nullptr, 0);
     NodeLimit = 0;
     PonderingSearch = false;
     best = chosenMove(SearchBestMove);
+    if (best != 0 && UciInfoOutput.reports == reportsBefore) reportUnfinishedSearch(best);
   }
   if (Holding && !QuitRequested) waitForRelease();
   sendBestMove(best, best != 0 ? expectedReply(best) : 0);

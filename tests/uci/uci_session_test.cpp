@@ -144,6 +144,24 @@ TEST(UciSession, OverlongLinesAreDroppedAndLaterCommandsRead) {
   EXPECT_EQ(s.status, 0);
 }
 
+// A node limit that ends the first iteration (a deep one seeded from the
+// table, or depth 2 with a single node) still leaves a score and the move.
+TEST(UciSession, EverySearchedMoveComesAfterAnInfoLineWithScoreAndPv) {
+  const Session s = runScript(
+      "uci\nposition startpos moves d2d4\ngo depth 7\ngo nodes 300\nposition startpos\ngo nodes "
+      "1\nquit\n");
+  EXPECT_EQ(s.count("bestmove"), 3) << s.text();
+  for (size_t i = 1; i < s.lines.size(); ++i) {
+    if (s.lines[i].rfind("bestmove ", 0) != 0) continue;
+    const std::string& info = s.lines[i - 1];
+    EXPECT_EQ(info.rfind("info depth ", 0), 0u) << s.text();
+    EXPECT_NE(info.find(" score cp "), std::string::npos) << info;
+    const size_t pv = info.find(" pv ");
+    ASSERT_NE(pv, std::string::npos) << info;
+    EXPECT_EQ(info.substr(pv + 4, 4), s.lines[i].substr(9, 4)) << "the pv starts with the move";
+  }
+}
+
 TEST(UciSession, IsreadyIsAnsweredWhileSearchingAndStopGivesOneBestmove) {
   EngineProcess engine(makeScratchDirectory("uci-infinite"));
   ASSERT_TRUE(engine.started());

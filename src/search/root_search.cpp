@@ -375,7 +375,13 @@ Move iterativeDeepening() {
   CurrentPly = PlyStack;
   PlyState& root = PlyStack[0];
 
-  // 1. A root that is already drawn needs no search.
+  // 1. A fresh start: counters and state reset, so that even a search that
+  //    ends at once reports its own node count and no depth of the last one.
+  resetSearchCounters(root);
+  IterationDepth = 0;
+
+  // 2. A root that is already drawn needs no search; else the full window
+  //    and depth 2.
   SearchBestMove = 0;
   SearchBestScore = InitialBestScore;
   if (const Move draw = drawCheck(2)) {
@@ -383,9 +389,6 @@ Move iterativeDeepening() {
     SearchBestScore = 0;
     return draw;
   }
-
-  // 2. A fresh start: counters and state reset, the full window, depth 2.
-  resetSearchCounters(root);
   int alpha = -FullWindow;
   int beta = FullWindow;
   IterationDepth = 2;

@@ -145,21 +145,24 @@ TEST(UciSession, OverlongLinesAreDroppedAndLaterCommandsRead) {
 }
 
 // A node limit that ends the first iteration (a deep one seeded from the
-// table, or depth 2 with a single node) still leaves a score and the move.
+// table, or depth 2 with a single node) and a root drawn by repetition still
+// leave a score and the move, with this search's own depth and nodes.
 TEST(UciSession, EverySearchedMoveComesAfterAnInfoLineWithScoreAndPv) {
   const Session s = runScript(
-      "uci\nposition startpos moves d2d4\ngo depth 7\ngo nodes 300\nposition startpos\ngo nodes "
-      "1\nquit\n");
-  EXPECT_EQ(s.count("bestmove"), 3) << s.text();
+      "uci\nposition startpos moves d2d4\ngo depth 7\ngo nodes 300\nposition startpos\ngo nodes 1\n"
+      "position startpos moves g1f3 g8f6 f3g1 f6g8 g1f3 g8f6 f3g1 f6g8\ngo depth 9\nquit\n");
+  EXPECT_EQ(s.count("bestmove"), 4) << s.text();
+  std::string info;
   for (size_t i = 1; i < s.lines.size(); ++i) {
     if (s.lines[i].rfind("bestmove ", 0) != 0) continue;
-    const std::string& info = s.lines[i - 1];
+    info = s.lines[i - 1];
     EXPECT_EQ(info.rfind("info depth ", 0), 0u) << s.text();
     EXPECT_NE(info.find(" score cp "), std::string::npos) << info;
     const size_t pv = info.find(" pv ");
     ASSERT_NE(pv, std::string::npos) << info;
     EXPECT_EQ(info.substr(pv + 4, 4), s.lines[i].substr(9, 4)) << "the pv starts with the move";
   }
+  EXPECT_EQ(info.rfind("info depth 1 score cp 0 nodes 0 ", 0), 0u) << info;
 }
 
 TEST(UciSession, IsreadyIsAnsweredWhileSearchingAndStopGivesOneBestmove) {

@@ -44,6 +44,11 @@
 namespace {
 
 constexpr size_t WordBufferSize = 256;
+// An "option NAME=VALUE" line (a file path as its value) keeps at most this
+// many characters; a longer one is refused.
+constexpr size_t OptionLineSize = 4096;
+// The interface's engine settings: the .bin book, a file; empty means none.
+constexpr const char* BookFileOption = "BookFile";
 // A "setboard" line keeps at most this many characters (the rest is dropped).
 constexpr size_t SetboardLineSize = 255;
 constexpr int IncrementUnitMs = 1000;
@@ -253,6 +258,32 @@ void commandBookFile() {
   }
 }
 
+// "option NAME=VALUE" from the interface's engine settings. A book that does
+// not open is told to the user; unknown names are ignored.
+void commandOption() {
+  char line[OptionLineSize];
+  readRestOfLine(line, sizeof line);
+  size_t length = std::strlen(line);
+  const bool cut = length == sizeof line - 1 && line[length - 1] != '\n';
+  if (cut) skipRestOfLine();
+  while (length > 0 && std::strchr(" \t\r\n", line[length - 1]) != nullptr) line[--length] = '\0';
+  const char* name = line + std::strspn(line, " \t");
+  char* equals = std::strchr(line, '=');
+  if (equals == nullptr) return;
+  *equals = '\0';
+  if (std::strcmp(name, BookFileOption) != 0) {
+    EngineLog << "-M: option ignored: " << name << std::endl;
+    return;
+  }
+  char message[BookMessageBytes] = {};
+  if (cut) {
+    std::printf("tellusererror BookFile not opened: the path is too long\n");
+  } else if (!usePolyglotBook(equals + 1, message)) {
+    message[std::strcspn(message, "\r\n")] = '\0';
+    std::printf("tellusererror BookFile not opened: %s\n", message);
+  }
+}
+
 void commandBookExport() {
   char path[WordBufferSize];
   readWord(path, sizeof path);
@@ -336,6 +367,7 @@ constexpr Command Commands[] = {
     {"dbcreate", Match::Exact, false, commandDbCreate},
     {"bookfile", Match::Exact, true, commandBookFile},
     {"bookexport", Match::Exact, false, commandBookExport},
+    {"option", Match::Exact, true, commandOption},
     {"explore", Match::Exact, false, commandExplore},
     {"benchmark", Match::Exact, false, commandBenchmark},
     {"benchmarkspeed", Match::Exact, false, commandBenchmarkSpeed},
@@ -455,6 +487,7 @@ bool handshake(const char* first) {
       "feature ping=1 usermove=0 san=0 time=1 draw=0 sigint=0 sigterm=0 reuse=1 analyze=1 "
       "colors=1 playother=0 memory=1 variants=\"normal\" myname=\"%s\"\n",
       EngineNameAndVersion);
+  std::printf("feature option=\"%s -file \"\n", BookFileOption);
   // 5. Ready: the interface's commands wait in the pipe while the tables
   //    and books are set up, so its start-up timer never runs out.
   std::printf("feature done=1\n");

@@ -74,6 +74,25 @@ uci = subprocess.run([engine], input="uci\nsetoption name Book File value h3.bin
 check("UCI offers the Book File option", "option name Book File type string" in uci, uci)
 check("UCI plays the book's move", re.search(r"^bestmove h2h3\b", uci, re.M) is not None, uci)
 
+# The same book through the xboard engine setting, as python-chess and XBoard
+# offer it; a book that does not open is told to the user.
+import chess.engine  # noqa: E402
+
+xboard = chess.engine.SimpleEngine.popen_xboard(engine, cwd=work, env=dict(os.environ, VELTOR_BOOK_DIR=""))
+try:
+    check("xboard offers the BookFile setting", xboard.options.get("BookFile") is not None
+          and xboard.options["BookFile"].type == "file", xboard.options)
+    xboard.configure({"BookFile": "h3.bin"})
+    played = xboard.play(chess.Board(), chess.engine.Limit(white_clock=10, black_clock=10)).move
+    check("xboard plays the book's move", played == chess.Move.from_uci("h2h3"), played)
+finally:
+    xboard.quit()
+out = subprocess.run([engine], input="xboard\noption BookFile=missing dir/x.bin\noption Hash=8\nquit\n",
+                     capture_output=True, text=True, cwd=work, env=dict(os.environ, VELTOR_BOOK_DIR=""),
+                     timeout=60).stdout
+check("an unreadable BookFile is told to the user",
+      "tellusererror BookFile not opened: Cannot open book file: 'missing dir/x.bin'\n" in out, out)
+
 # Entries the engine must skip: an illegal move and a move of weight 0.
 start = chess.polyglot.zobrist_hash(chess.Board())
 

@@ -15,6 +15,7 @@ const char* const XboardFeatureLines =
     "feature ping=1 usermove=0 san=0 time=1 draw=0 sigint=0 sigterm=0 reuse=1 analyze=1 colors=1 "
     "playother=0 memory=1 variants=\"normal\" myname=\"Veltor " VELTOR_VERSION
     "\"\n"
+    "feature option=\"BookFile -file \"\n"
     "feature done=1\n";
 
 namespace {

@@ -264,8 +264,7 @@ void commandOption() {
   char line[OptionLineSize];
   readRestOfLine(line, sizeof line);
   size_t length = std::strlen(line);
-  const bool cut = length == sizeof line - 1 && line[length - 1] != '\n';
-  if (cut) skipRestOfLine();
+  const bool cut = length == sizeof line - 1 && line[length - 1] != '\n';  // the rest is dropped
   while (length > 0 && std::strchr(" \t\r\n", line[length - 1]) != nullptr) line[--length] = '\0';
   const char* name = line + std::strspn(line, " \t");
   char* equals = std::strchr(line, '=');

@@ -87,11 +87,14 @@ try:
     check("xboard plays the book's move", played == chess.Move.from_uci("h2h3"), played)
 finally:
     xboard.quit()
-out = subprocess.run([engine], input="xboard\noption BookFile=missing dir/x.bin\noption Hash=8\nquit\n",
+out = subprocess.run([engine], input="xboard\noption BookFile=missing dir/x.bin\noption Hash=8\noption BookFile="
+                     + "x" * 5000 + "\nping 3\nquit\n",
                      capture_output=True, text=True, cwd=work, env=dict(os.environ, VELTOR_BOOK_DIR=""),
                      timeout=60).stdout
 check("an unreadable BookFile is told to the user",
       "tellusererror BookFile not opened: Cannot open book file: 'missing dir/x.bin'\n" in out, out)
+check("an overlong BookFile line is refused and the next command read",
+      "tellusererror BookFile not opened: the path is too long\npong 3\n" in out, out[-300:])
 
 # Entries the engine must skip: an illegal move and a move of weight 0.
 start = chess.polyglot.zobrist_hash(chess.Board())

@@ -15,15 +15,9 @@ namespace {
 
 class BookReplace : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = makeScratchDirectory("book-replace");
-    ASSERT_FALSE(dir_.empty());
-    ASSERT_EQ(getcwd(previous_, sizeof previous_), previous_);
-    ASSERT_EQ(chdir(dir_.c_str()), 0);
-  }
-  void TearDown() override { EXPECT_EQ(chdir(previous_), 0); }
-  std::string dir_;
-  char previous_[4096];
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(scratch_.enter("book-replace")); }
+  void TearDown() override { scratch_.leave(); }
+  ScratchDirectory scratch_;
 };
 
 // Keys spread over a few buckets, many to a bucket, so the binary search of a

@@ -147,15 +147,9 @@ TEST(PolyglotMove, SquaresPromotionsAndCastlingAsKingTakesRook) {
 
 class PolyglotFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = makeScratchDirectory("polyglot");
-    ASSERT_FALSE(dir_.empty());
-    ASSERT_EQ(getcwd(previous_, sizeof previous_), previous_);
-    ASSERT_EQ(chdir(dir_.c_str()), 0);
-  }
-  void TearDown() override { EXPECT_EQ(chdir(previous_), 0); }
-  std::string dir_;
-  char previous_[4096];
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(scratch_.enter("polyglot")); }
+  void TearDown() override { scratch_.leave(); }
+  ScratchDirectory scratch_;
 };
 
 TEST_F(PolyglotFiles, EntriesAreWrittenBigEndianSortedAndFoundByKey) {

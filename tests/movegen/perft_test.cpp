@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,14 +18,6 @@ constexpr uint64_t QuickLeafBudget = 1000000;
 
 const char* const SuiteFiles[] = {"perft-standard.txt", "perftsuite.epd", "perft-tricky.epd",
                                   "perft-double-checks.epd"};
-
-std::vector<std::string> splitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) lines.push_back(line);
-  return lines;
-}
 
 std::string capturePerft(int depth) {
   CurrentPly = PlyStack;

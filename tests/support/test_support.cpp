@@ -1,6 +1,7 @@
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -54,6 +55,28 @@ std::string makeScratchDirectory(const std::string& tag) {
   std::string pattern = std::string(base && *base ? base : "/tmp") + "/veltor-" + tag + "-XXXXXX";
   char* made = mkdtemp(pattern.data());
   return made ? std::string(made) : std::string();
+}
+
+void ScratchDirectory::enter(const std::string& tag) {
+  const std::string dir = makeScratchDirectory(tag);
+  ASSERT_FALSE(dir.empty());
+  char current[4096];
+  ASSERT_EQ(getcwd(current, sizeof current), current);
+  ASSERT_EQ(chdir(dir.c_str()), 0);
+  previous_ = current;
+}
+
+void ScratchDirectory::leave() {
+  if (previous_.empty()) return;
+  EXPECT_EQ(chdir(previous_.c_str()), 0);
+  previous_.clear();
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
 }
 
 std::string readWholeFile(const std::string& path) {

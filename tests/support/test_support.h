@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 // Builds the fixed tables once per test binary.
 void ensureTablesInitialized();
@@ -17,6 +18,22 @@ std::string fixturePath(const std::string& relative);
 
 // A fresh empty directory under the system temporary directory.
 std::string makeScratchDirectory(const std::string& tag);
+// Moves the current directory into a fresh scratch directory for one test,
+// and back again.
+class ScratchDirectory {
+ public:
+  // Fails the calling test (fatally) when the directory cannot be made or entered.
+  void enter(const std::string& tag);
+  // Back to the directory enter() left; nothing when none was entered.
+  void leave();
+  bool entered() const { return !previous_.empty(); }
+
+ private:
+  std::string previous_;
+};
+
+// The lines of a text, without their line ends.
+std::vector<std::string> splitLines(const std::string& text);
 // Whole contents of a file ("" when it cannot be read).
 std::string readWholeFile(const std::string& path);
 

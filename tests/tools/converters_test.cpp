@@ -3,7 +3,6 @@
 #include "tools/converters.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -53,26 +52,16 @@ std::string record(uint16_t header, const std::vector<Move>& moves) {
   return s;
 }
 
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 class Converters : public ::testing::Test {
  protected:
   void SetUp() override {
     setUpPosition(StartFen);
-    dir_ = makeScratchDirectory("converters");
-    ASSERT_FALSE(dir_.empty());
-    ASSERT_EQ(getcwd(previous_, sizeof previous_), previous_);
-    ASSERT_EQ(chdir(dir_.c_str()), 0);
+    ASSERT_NO_FATAL_FAILURE(scratch_.enter("converters"));
     openEngineLog("Veltor.log");
   }
   void TearDown() override {
     EngineLog.close();
-    EXPECT_EQ(chdir(previous_), 0);
+    scratch_.leave();
     // The position is the initial one again after every command.
     char fen[96];
     writeFen(fen);
@@ -98,8 +87,7 @@ class Converters : public ::testing::Test {
     return all;
   }
 
-  std::string dir_;
-  char previous_[4096];
+  ScratchDirectory scratch_;
 };
 
 TEST_F(Converters, PgnToPosWritesSixtyFourPliesPerGameByKeyDigit) {
@@ -117,7 +105,7 @@ TEST_F(Converters, PgnToPosWritesSixtyFourPliesPerGameByKeyDigit) {
   for (int k = 0; k < PositionFileCount; ++k) {
     char name[8];
     std::snprintf(name, sizeof name, "%X.pos", k);
-    for (const std::string& line : linesOf(readWholeFile(name))) {
+    for (const std::string& line : splitLines(readWholeFile(name))) {
       ++lineCount;
       // KEY \t FEN \t R \t ply, the key's first digit naming the file.
       ASSERT_EQ(line.size() > 17 ? line[16] : 0, '\t') << line;
@@ -180,7 +168,7 @@ TEST_F(Converters, ReaderErrorsEndTheConversion) {
     EXPECT_NE(logged.find("converted: 1\tskipped: 0\nERROR: " + text + "\n"), std::string::npos)
         << logged;
     // The game converted before the error stays in the outputs.
-    EXPECT_EQ(linesOf(allPositionLines()).size(), 3u) << text;
+    EXPECT_EQ(splitLines(allPositionLines()).size(), 3u) << text;
   }
 }
 
@@ -325,13 +313,13 @@ TEST_F(Converters, GameToPosAppendsAndRefusesIllegalRecords) {
   EXPECT_EQ(output([] { gameToPos("g.bin", "p.txt"); }),
             "Converting 2 games [  0%]...\b\b\b\b\b\b\b\b 50%]...\b\b\b\b\b\b\b\b100%]...\tOK\n"
             "converted: 2 games.\n");
-  std::vector<std::string> lines = linesOf(readWholeFile("p.txt"));
+  std::vector<std::string> lines = splitLines(readWholeFile("p.txt"));
   ASSERT_EQ(lines.size(), 64u + 4u);
   EXPECT_EQ(lines[0].substr(16), std::string("\t") + StartFen + "\tD\t1");
   EXPECT_EQ(lines[67].substr(16),
             "\trnbqkbnr/pppp1ppp/8/4p3/6P1/5P2/PPPPP2P/RNBQKBNR b KQkq g3\tB\t4");
   output([] { gameToPos("g.bin", "p.txt"); });
-  EXPECT_EQ(linesOf(readWholeFile("p.txt")).size(), 2u * 68u);
+  EXPECT_EQ(splitLines(readWholeFile("p.txt")).size(), 2u * 68u);
 
   // A record whose move the position does not allow is not replayed.
   writeFile("illegal.bin", record(WhiteWonCode | 2, {0x0D24, 0x0D24}));

@@ -22,10 +22,7 @@ class FullDisk : public ::testing::Test {
   void SetUp() override {
     if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
     setUpPosition(StartFen);
-    dir_ = makeScratchDirectory("full-disk");
-    ASSERT_FALSE(dir_.empty());
-    ASSERT_EQ(getcwd(previous_, sizeof previous_), previous_);
-    ASSERT_EQ(chdir(dir_.c_str()), 0);
+    ASSERT_NO_FATAL_FAILURE(scratch_.enter("full-disk"));
     openEngineLog("Veltor.log");
     // Two games, e2e4 e7e5 won by White, many times over: more than any buffer.
     std::ofstream games("g.game", std::ios::binary);
@@ -34,9 +31,9 @@ class FullDisk : public ::testing::Test {
     for (int i = 0; i < 300; ++i) pgn << "[Result \"1-0\"]\n\n1. e4 e5 2. Nf3 Nc6 1-0\n\n";
   }
   void TearDown() override {
-    if (dir_.empty()) return;
+    if (!scratch_.entered()) return;
     EngineLog.close();
-    EXPECT_EQ(chdir(previous_), 0);
+    scratch_.leave();
   }
   template <typename Run>
   std::string output(Run run) {
@@ -46,8 +43,7 @@ class FullDisk : public ::testing::Test {
     return testing::internal::GetCapturedStdout();
   }
 
-  std::string dir_;
-  char previous_[4096];
+  ScratchDirectory scratch_;
 };
 
 TEST_F(FullDisk, GameToPgnAndGameToPosReportTheFailureAndNoSuccess) {

@@ -3,7 +3,6 @@
 // dialogue, bad input reported as "info string" and survived.
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -34,13 +33,6 @@ struct Session {
     return all;
   }
 };
-
-std::vector<std::string> splitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 // The whole script at once, then the end of the input.
 Session runScript(const std::string& script) {

@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "core/types.h"
 #include "protocol/engine_state.h"
 #include "search/search_control.h"
 
@@ -11,13 +12,24 @@ bool ThinkingOutputEnabled = true;
 
 namespace {
 constexpr int32_t MsPerCentisecond = 10;
+// The protocol's way to show a mate: 100000 + moves to mate, negated when
+// the side to move is mated.
+constexpr int XboardMateScore = 100000;
+
+int displayedScore(const IterationReport& report) {
+  const int score = report.score;
+  if (!report.mateAsMoves || (score <= MateScoreThreshold && score >= -MateScoreThreshold))
+    return score;
+  if (score > 0) return XboardMateScore + (MateBase - score + 1) / 2;
+  return -(XboardMateScore + (MateBase + score + 1) / 2);
 }
+}  // namespace
 
 void XboardThinkingOutput::iterationDone(const IterationReport& report) {
   if (PonderingSearch || !(ThinkingOutputEnabled || EngineState == Analyzing)) return;
   // Depth, score, elapsed centiseconds, nodes and the variation.
   const int32_t centiseconds = report.elapsedMs > 0 ? report.elapsedMs / MsPerCentisecond : 0;
-  std::printf("    %d     %d     %" PRId32 "     %" PRIu32 "  %s\n", report.depth, report.score,
-              centiseconds, report.nodes, report.variation);
+  std::printf("    %d     %d     %" PRId32 "     %" PRIu64 "  %s\n", report.depth,
+              displayedScore(report), centiseconds, report.nodes, report.variation);
   std::fflush(stdout);
 }

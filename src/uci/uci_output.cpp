@@ -64,12 +64,14 @@ void UciSearchInfo::iterationDone(const IterationReport& report) {
   ++reports;
   char line[InfoLineSize];
   const int64_t elapsed = report.elapsedMs > 0 ? report.elapsedMs : 0;
-  const uint64_t nps =
-      static_cast<uint64_t>(report.nodes) * 1000 / static_cast<uint64_t>(elapsed > 0 ? elapsed : 1);
-  char* out = line + std::sprintf(line, "info depth %d score ", report.depth);
-  out = writeUciScore(out, report.score);
-  out += std::sprintf(out, " nodes %" PRIu32 " nps %" PRIu64 " hashfull %d time %" PRId64,
-                      report.nodes, nps, transpositionPermille(), elapsed);
+  const uint64_t nps = report.nodes * 1000 / static_cast<uint64_t>(elapsed > 0 ? elapsed : 1);
+  char* out = line + std::sprintf(line, "info depth %d", report.depth);
+  if (report.selDepth > 0) out += std::sprintf(out, " seldepth %d", report.selDepth);
+  if (report.multiPv > 0) out += std::sprintf(out, " multipv %d", report.multiPv);
+  out = writeUciScore(out + std::sprintf(out, " score "), report.score);
+  const int hashfull = report.hashPermille >= 0 ? report.hashPermille : transpositionPermille();
+  out += std::sprintf(out, " nodes %" PRIu64 " nps %" PRIu64 " hashfull %d time %" PRId64,
+                      report.nodes, nps, hashfull, elapsed);
   char* const variationStart = out;
   out = writeVariation(out + 3, report.variation);
   if (out == variationStart + 3) {

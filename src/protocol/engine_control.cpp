@@ -20,6 +20,7 @@
 #include "core/move_text.h"
 #include "core/position.h"
 #include "game/game.h"
+#include "game/search_dispatch.h"
 #include "movegen/legal_moves.h"
 #include "protocol/engine_state.h"
 #include "search/alpha_beta.h"
@@ -160,7 +161,7 @@ void StartEngine(bool goodPonder, int depth) {
   if (!goodPonder) SearchStartClock = clockMs();
   EngineLog << "*** xxx czas uzyty: " << static_cast<int32_t>(clockMs() - SearchStartClock)
             << std::endl;
-  iterativeDeepening();
+  runSearch();
   EngineLog << "-M: exited StartEngine" << std::endl;
 }
 

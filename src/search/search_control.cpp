@@ -8,6 +8,7 @@ bool PonderingSearch = false;
 Move SearchBestMove = 0;
 int16_t SearchBestScore = 0;
 uint32_t NodeLimit = 0;
+int MultiPvLines = 1;
 
 namespace {
 

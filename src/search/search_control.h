@@ -18,6 +18,11 @@ extern Move SearchBestMove;       // the search's move or result code
 extern int16_t SearchBestScore;   // its score, from the side to move's view
 extern uint32_t NodeLimit;        // nodes after which the search ends; 0: no limit
 
+// Lines an analysis reports per iteration: the best MultiPvLines root moves,
+// best first (1: the single best line, the search's usual output).
+constexpr int MaxMultiPvLines = 64;
+extern int MultiPvLines;
+
 // What a poll does when input is waiting: a front end that answers some
 // commands during the search installs a handler, which reads the input and
 // returns true when the search must end. Without one, waiting input ends it.

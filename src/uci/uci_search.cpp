@@ -21,6 +21,7 @@
 #include "core/move_text.h"
 #include "core/position.h"
 #include "game/game.h"
+#include "game/search_dispatch.h"
 #include "movegen/legal_moves.h"
 #include "search/root_search.h"
 #include "search/search_control.h"
@@ -310,7 +311,7 @@ void commandGo(CommandLine& line) {
     StopSearch = false;
     setSearchInputHandler(inputDuringSearch);
     const uint32_t reportsBefore = UciInfoOutput.reports;
-    iterativeDeepening();
+    runSearch();
     setSearchInputHandler(nullptr);
     setRootMoveFilter(nullptr, 0);
     NodeLimit = 0;

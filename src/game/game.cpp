@@ -6,6 +6,7 @@
 
 #include "core/make_move.h"
 #include "core/position.h"
+#include "game/search_dispatch.h"
 #include "search/ordering_tables.h"
 #include "search/search_state.h"
 #include "search/time_budget.h"
@@ -64,7 +65,7 @@ bool setUpGame(const char* fen, SearchTables tables) {
   StepCount = 0;
   RecordComplete = true;
   PliesBeforeSetUp = pliesBeforeSetUp(fen);
-  if (tables == SearchTables::Clear) clearSearchTables();
+  if (tables == SearchTables::Clear) clearEngineTables();
   BestTestMove = 0;
   AvoidTestMove = 0;
   if (testMove.kind == 0) return true;

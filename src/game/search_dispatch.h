@@ -4,6 +4,15 @@
 
 #include "core/types.h"
 
+// Which search plays: the default one, or the strong mode's own search and
+// evaluation (opt-in; new games and set-ups keep the choice).
+enum class SearchMode { Default, Strong };
+void setSearchMode(SearchMode mode);
+SearchMode searchMode();
+
 // Searches the current position; the answer is in SearchBestMove and
 // SearchBestScore as after iterativeDeepening().
 Move runSearch();
+
+// Empties what both searches learnt (a new game, "Clear Hash").
+void clearEngineTables();

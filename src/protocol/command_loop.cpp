@@ -29,6 +29,7 @@
 #include "core/position.h"
 #include "db/db_commands.h"
 #include "game/game.h"
+#include "game/search_dispatch.h"
 #include "movegen/legal_moves.h"
 #include "movegen/move_tables.h"
 #include "movegen/perft.h"
@@ -49,6 +50,8 @@ constexpr size_t WordBufferSize = 256;
 constexpr size_t OptionLineSize = 4096;
 // The interface's engine settings: the .bin book, a file; empty means none.
 constexpr const char* BookFileOption = "BookFile";
+// The strong mode, a check box: 1 on, 0 off.
+constexpr const char* StrongOption = "Strong";
 // A "setboard" line keeps at most this many characters (the rest is dropped).
 constexpr size_t SetboardLineSize = 255;
 constexpr int IncrementUnitMs = 1000;
@@ -224,7 +227,7 @@ void commandPgnToPos() {
   char pgn[WordBufferSize];
   readWord(pgn, sizeof pgn);
   pgnToPos(pgn);
-  clearSearchTables();
+  clearEngineTables();
 }
 
 // The four converters with an input and an output file.
@@ -235,7 +238,7 @@ void commandConvert() {
   readWord(input, sizeof input);
   readWord(output, sizeof output);
   Convert(input, output);
-  clearSearchTables();
+  clearEngineTables();
 }
 
 void commandBookShow() { std::printf(Book.contains(Pos.side, Pos.key) ? "YES\n" : "NO\n"); }
@@ -270,6 +273,15 @@ void commandOption() {
   char* equals = std::strchr(line, '=');
   if (equals == nullptr) return;
   *equals = '\0';
+  if (std::strcmp(name, StrongOption) == 0) {
+    const char* value = equals + 1;
+    if (std::strcmp(value, "1") == 0 || std::strcmp(value, "0") == 0) {
+      setSearchMode(value[0] == '1' ? SearchMode::Strong : SearchMode::Default);
+    } else {
+      EngineLog << "-M: option Strong needs 1 or 0, not: " << value << std::endl;
+    }
+    return;
+  }
   if (std::strcmp(name, BookFileOption) != 0) {
     EngineLog << "-M: option ignored: " << name << std::endl;
     return;
@@ -281,6 +293,14 @@ void commandOption() {
     message[std::strcspn(message, "\r\n")] = '\0';
     std::printf("tellusererror BookFile not opened: %s\n", message);
   }
+}
+
+// "strong on|off": the strong mode from the console; says which mode plays.
+void commandStrong() {
+  char word[WordBufferSize];
+  if (readWord(word, sizeof word) && (std::strcmp(word, "on") == 0 || std::strcmp(word, "off") == 0))
+    setSearchMode(word[1] == 'n' ? SearchMode::Strong : SearchMode::Default);
+  std::printf("strong: %s\n", searchMode() == SearchMode::Strong ? "on" : "off");
 }
 
 void commandBookExport() {
@@ -367,6 +387,7 @@ constexpr Command Commands[] = {
     {"bookfile", Match::Exact, true, commandBookFile},
     {"bookexport", Match::Exact, false, commandBookExport},
     {"option", Match::Exact, true, commandOption},
+    {"strong", Match::Exact, true, commandStrong},
     {"explore", Match::Exact, false, commandExplore},
     {"benchmark", Match::Exact, false, commandBenchmark},
     {"benchmarkspeed", Match::Exact, false, commandBenchmarkSpeed},
@@ -487,6 +508,8 @@ bool handshake(const char* first) {
       "colors=1 playother=0 memory=1 variants=\"normal\" myname=\"%s\"\n",
       EngineNameAndVersion);
   std::printf("feature option=\"%s -file \"\n", BookFileOption);
+  std::printf("feature option=\"%s -check %d\"\n", StrongOption,
+              searchMode() == SearchMode::Strong ? 1 : 0);
   // 5. Ready: the interface's commands wait in the pipe while the tables
   //    and books are set up, so its start-up timer never runs out.
   std::printf("feature done=1\n");

@@ -28,6 +28,7 @@
 #include "search/search_control.h"
 #include "search/time_budget.h"
 #include "search/transposition.h"
+#include "strong/clock_inputs.h"
 
 Move PonderMove = 0;
 PlyState PonderPlyState;
@@ -62,10 +63,15 @@ bool thinkingTakenAway() {
 // the clock before or after the opponent's move), else the depth limit alone
 // or a default.
 void settleMoveBudget() {
+  StrongClock = ClockInputs{};
   if (FixedMoveTimeMs >= 0) {
     MoveTimeBudget = FixedMoveTimeMs;
+    StrongClock.moveTimeMs = FixedMoveTimeMs;
   } else if (ClockGiven) {
     allocateTime(OwnClockCs);
+    StrongClock.ownMs = static_cast<int64_t>(OwnClockCs) * 10;
+    StrongClock.incrementMs = IncrementMs;
+    StrongClock.movesToGo = MovesPerControl > 0 ? MovesToGo : 0;
   } else {
     MoveTimeBudget = DepthLimit < MaxIterationDepth ? MaxMoveTimeBudget : DefaultMoveTimeMs;
   }
@@ -255,6 +261,7 @@ void analyzePosition() {
   if (!positionIsSetUp()) return;
   EngineLog << "-M: analysis" << std::endl;
   MoveTimeBudget = MaxMoveTimeBudget;
+  StrongClock = ClockInputs{};
   StartEngine(false, MaxIterationDepth);
 }
 

@@ -10,6 +10,7 @@
 
 #include "book/opening_book.h"
 #include "book/polyglot_choice.h"
+#include "game/search_dispatch.h"
 #include "search/search_state.h"
 #include "search/transposition.h"
 #include "uci/uci_output.h"
@@ -115,6 +116,8 @@ void sendOptions() {
   sendLine(UseOwnBook ? "option name OwnBook type check default true\n"
                       : "option name OwnBook type check default false\n");
   sendLine("option name Book File type string default <empty>\n");
+  sendLine(searchMode() == SearchMode::Strong ? "option name Strong type check default true\n"
+                                              : "option name Strong type check default false\n");
 }
 
 void commandSetOption(CommandLine& line) {
@@ -133,7 +136,7 @@ void commandSetOption(CommandLine& line) {
   if (strcasecmp(name, "Hash") == 0) {
     setHash(value);
   } else if (strcasecmp(name, "Clear Hash") == 0) {
-    clearSearchTables();
+    clearEngineTables();
   } else if (strcasecmp(name, "Ponder") == 0) {
     if (!readCheck(value, PonderOption))
       sendInfoString("setoption: Ponder is true or false, not: ", value);
@@ -141,6 +144,13 @@ void commandSetOption(CommandLine& line) {
     setOwnBook(value);
   } else if (strcasecmp(name, "Book File") == 0) {
     setBookFile(value);
+  } else if (strcasecmp(name, "Strong") == 0) {
+    bool on = false;
+    if (readCheck(value, on)) {
+      setSearchMode(on ? SearchMode::Strong : SearchMode::Default);
+    } else {
+      sendInfoString("setoption: Strong is true or false, not: ", value);
+    }
   } else {
     sendInfoString("setoption: no such option: ", name);
   }

@@ -28,6 +28,7 @@
 #include "search/search_state.h"
 #include "search/time_budget.h"
 #include "search/transposition.h"
+#include "strong/clock_inputs.h"
 #include "uci/uci_output.h"
 #include "uci/uci_position.h"
 
@@ -158,6 +159,21 @@ int32_t moveBudget() {
   allocateTimeFor(static_cast<int32_t>(clock / 10), Limits.movesToGo);
   const int64_t ceiling = clock > ClockSafetyMs ? (clock - ClockSafetyMs) / 2 : 0;
   return MoveTimeBudget < ceiling ? MoveTimeBudget : static_cast<int32_t>(ceiling);
+}
+
+// The clock as the strong search plans with it: movetime, or the own clock
+// with its increment and moves to go (nothing for analysis and fixed limits).
+ClockInputs strongClockInputs() {
+  ClockInputs clock;
+  const Side own = Pos.side;
+  if (Limits.moveTimeMs >= 0) {
+    clock.moveTimeMs = Limits.moveTimeMs;
+  } else if (Limits.clockMs[own] >= 0 && !Limits.infinite) {
+    clock.ownMs = Limits.clockMs[own];
+    clock.incrementMs = Limits.incrementMs[own];
+    clock.movesToGo = Limits.movesToGo;
+  }
+  return clock;
 }
 
 // A command that must run after the search: the search ends, the line waits.
@@ -307,6 +323,7 @@ void commandGo(CommandLine& line) {
                                    : MaxIterationDepth;
     if (MaxSearchDepth < 2) MaxSearchDepth = 2;
     NodeLimit = static_cast<uint32_t>(Limits.nodes);
+    StrongClock = strongClockInputs();
     setRootMoveFilter(Limits.searchMoves, Limits.searchMoveCount);
     StopSearch = false;
     setSearchInputHandler(inputDuringSearch);

@@ -8,6 +8,7 @@
 #include "core/log.h"
 #include "core/ply_state.h"
 #include "core/position.h"
+#include "game/search_dispatch.h"
 #include "movegen/move_tables.h"
 #include "search/search_report.h"
 #include "search/search_state.h"
@@ -44,7 +45,7 @@ bool runLine(CommandLine& line) {
   } else if (std::strcmp(word, "setoption") == 0) {
     commandSetOption(line);
   } else if (std::strcmp(word, "ucinewgame") == 0) {
-    clearSearchTables();
+    clearEngineTables();
     forgetGame();
   } else if (std::strcmp(word, "position") == 0) {
     commandPosition(line);

@@ -1,12 +1,15 @@
 // Search speed: a fixed list of positions, each searched to a fixed depth
 // from an emptied table, with no clock and no input, so that every run
-// searches the same tree. Usage: search_bench [depth] (default 8).
+// searches the same tree. Usage: search_bench [depth] [strong]: the default
+// search (depth 8 unless given), or with "strong" the strong mode's search
+// (depth 13 unless given); each mode has its own node signature.
 #include <unistd.h>
 
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include "core/attacks.h"
@@ -16,10 +19,14 @@
 #include "search/root_search.h"
 #include "search/search_control.h"
 #include "search/search_state.h"
+#include "search/time_budget.h"
+#include "strong/clock_inputs.h"
+#include "strong/strong_search.h"
 
 namespace {
 
 constexpr int DefaultDepth = 8;
+constexpr int DefaultStrongDepth = 13;
 
 // Openings, middlegames and endgames from the shared test suites.
 const char* const BenchPositions[] = {
@@ -71,9 +78,10 @@ double millionsPerSecond(uint64_t count, double seconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int depth = argc > 1 ? std::atoi(argv[1]) : DefaultDepth;
-  if (depth < 2 || depth > 127) {
-    std::fprintf(stderr, "usage: search_bench [depth 2..127]\n");
+  const bool strong = argc > 2 && std::strcmp(argv[2], "strong") == 0;
+  const int depth = argc > 1 ? std::atoi(argv[1]) : strong ? DefaultStrongDepth : DefaultDepth;
+  if (depth < 2 || depth > 127 || (argc > 2 && !strong)) {
+    std::fprintf(stderr, "usage: search_bench [depth 2..127] [strong]\n");
     return 1;
   }
   // An empty pipe as input: nothing ever arrives, whatever standard input is.
@@ -84,6 +92,7 @@ int main(int argc, char** argv) {
   }
   setInputDescriptor(quietInput[0]);
   initMoveTables();
+  if (strong) initStrongSearch();
 
   // Pondering: the clock never runs out; no reporter prints the iterations.
   PonderingSearch = true;
@@ -104,7 +113,17 @@ int main(int argc, char** argv) {
     MovesMade = 0;
     const auto start = std::chrono::steady_clock::now();
     const std::clock_t cpuStart = std::clock();
-    iterativeDeepening();
+    if (strong) {
+      // Every move made counts as a node of the strong search.
+      clearStrongTables();
+      StrongClock = ClockInputs{};
+      MoveTimeBudget = MaxMoveTimeBudget;
+      strongIterativeDeepening();
+      NodeCount = static_cast<uint32_t>(strongNodeCount());
+      MovesMade = strongNodeCount();
+    } else {
+      iterativeDeepening();
+    }
     const double seconds = secondsSince(start);
     const double cpuSeconds = cpuSecondsSince(cpuStart);
     totalNodes += NodeCount;

@@ -14,6 +14,7 @@
 #include "core/input.h"
 #include "core/log.h"
 #include "core/position.h"
+#include "game/search_dispatch.h"
 #include "movegen/legal_moves.h"
 #include "movegen/move_tables.h"
 #include "protocol/engine_control.h"
@@ -153,4 +154,11 @@ void runSessionOnInput(const uint8_t* data, size_t size, void (*session)()) {
   setInputDescriptor(0);
   // Whatever was received, the position the session leaves is sound.
   if (positionIsSetUp()) fuzzCheck(positionIsConsistent(), "position inconsistent after the input");
+}
+
+void runSessionInBothModes(const uint8_t* data, size_t size, void (*session)()) {
+  runSessionOnInput(data, size, session);
+  setSearchMode(SearchMode::Strong);
+  runSessionOnInput(data, size, session);
+  setSearchMode(SearchMode::Default);
 }

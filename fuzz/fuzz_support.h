@@ -26,6 +26,8 @@ void writeScratchFile(const char* name, const uint8_t* data, size_t size);
 // while a timer stops every search after a few milliseconds; then checks that
 // the position it leaves is sound.
 void runSessionOnInput(const uint8_t* data, size_t size, void (*session)());
+// The same, once with the default search and once with the strong mode.
+void runSessionInBothModes(const uint8_t* data, size_t size, void (*session)());
 
 // Checks
 // Aborts with the message when `condition` is false: libFuzzer keeps the input.

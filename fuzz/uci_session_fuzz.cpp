@@ -46,6 +46,6 @@ bool acceptable(const uint8_t* data, size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!acceptable(data, size)) return -1;
-  runSessionOnInput(data, size, uciSession);
+  runSessionInBothModes(data, size, uciSession);
   return 0;
 }

@@ -103,8 +103,12 @@ int fit(int argc, char** argv) {
   for (int i = 6; i < argc; ++i) settings.dataFiles.emplace_back(argv[i]);
   WeightTable weights = startingWeights();
   if (!fitWeights(settings, weights)) return 1;
-  std::string provenance = "Fitted over " + std::to_string(settings.epochs) + " epochs at rate " + argv[3] + " from:";
-  for (const std::string& f : settings.dataFiles) provenance += " " + f.substr(f.find_last_of('/') + 1);
+  std::string provenance = "Fitted over ";
+  provenance.append(argv[2]).append(" epochs at rate ").append(argv[3]).append(" from:");
+  for (const std::string& f : settings.dataFiles) {
+    const size_t slash = f.find_last_of('/');
+    provenance.append(" ").append(slash == std::string::npos ? f : f.substr(slash + 1));
+  }
   if (!writeWeightText(argv[4], weights) || !writeWeightSource(argv[5], weights, provenance)) {
     std::fprintf(stderr, "cannot write the weights\n");
     return 1;

@@ -1,7 +1,10 @@
 #include "game/search_dispatch.h"
 
+#include "core/position.h"
 #include "search/root_search.h"
 #include "search/search_state.h"
+#include "search/transposition.h"
+#include "strength/strength_limit.h"
 #include "strong/strong_search.h"
 
 namespace {
@@ -18,7 +21,14 @@ void setSearchMode(SearchMode mode) {
 SearchMode searchMode() { return Mode; }
 
 Move runSearch() {
+  if (strengthLimited()) return limitedStrengthSearch();
   return Mode == SearchMode::Strong ? strongIterativeDeepening() : iterativeDeepening();
+}
+
+Move expectedReply() {
+  if (Mode == SearchMode::Strong) return strongExpectedReply();
+  const HashEntry* entry = probe(Pos.key, Pos.side);
+  return entry != nullptr ? entry->move() : 0;
 }
 
 void clearEngineTables() {

@@ -14,5 +14,9 @@ SearchMode searchMode();
 // SearchBestScore as after iterativeDeepening().
 Move runSearch();
 
+// The reply the last search expects in the current position (the one its
+// move led to), as the search left it: not checked for legality; 0: none.
+Move expectedReply();
+
 // Empties what both searches learnt (a new game, "Clear Hash").
 void clearEngineTables();

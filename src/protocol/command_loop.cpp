@@ -9,6 +9,7 @@
 // and not played. Between words, analysis and pondering go on searching.
 #include "protocol/command_loop.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -40,6 +41,7 @@
 #include "search/search_state.h"
 #include "search/time_budget.h"
 #include "search/transposition.h"
+#include "strength/strength_limit.h"
 #include "tools/converters.h"
 
 namespace {
@@ -52,6 +54,9 @@ constexpr size_t OptionLineSize = 4096;
 constexpr const char* BookFileOption = "BookFile";
 // The strong mode, a check box: 1 on, 0 off.
 constexpr const char* StrongOption = "Strong";
+// Play at a chosen strength: on or off, and the strength on the Elo scale.
+constexpr const char* LimitStrengthOption = "UCI_LimitStrength";
+constexpr const char* EloOption = "UCI_Elo";
 // A "setboard" line keeps at most this many characters (the rest is dropped).
 constexpr size_t SetboardLineSize = 255;
 constexpr int IncrementUnitMs = 1000;
@@ -273,6 +278,19 @@ void commandOption() {
   char* equals = std::strchr(line, '=');
   if (equals == nullptr) return;
   *equals = '\0';
+  if (std::strcmp(name, LimitStrengthOption) == 0 || std::strcmp(name, EloOption) == 0) {
+    char* end = nullptr;
+    const long number = std::strtol(equals + 1, &end, 10);
+    if (end == equals + 1 || *end != '\0') {
+      EngineLog << "-M: option " << name << " needs a number, not: " << equals + 1 << std::endl;
+    } else if (std::strcmp(name, EloOption) == 0) {
+      setStrengthLimit(strengthLimited(),
+                       static_cast<int>(std::clamp<long>(number, MinLimitedElo, MaxLimitedElo)));
+    } else {
+      setStrengthLimit(number != 0, limitedElo());
+    }
+    return;
+  }
   if (std::strcmp(name, StrongOption) == 0) {
     const char* value = equals + 1;
     if (std::strcmp(value, "1") == 0 || std::strcmp(value, "0") == 0) {
@@ -298,7 +316,8 @@ void commandOption() {
 // "strong on|off": the strong mode from the console; says which mode plays.
 void commandStrong() {
   char word[WordBufferSize];
-  if (readWord(word, sizeof word) && (std::strcmp(word, "on") == 0 || std::strcmp(word, "off") == 0))
+  if (readWord(word, sizeof word) &&
+      (std::strcmp(word, "on") == 0 || std::strcmp(word, "off") == 0))
     setSearchMode(word[1] == 'n' ? SearchMode::Strong : SearchMode::Default);
   std::printf("strong: %s\n", searchMode() == SearchMode::Strong ? "on" : "off");
 }
@@ -510,6 +529,9 @@ bool handshake(const char* first) {
   std::printf("feature option=\"%s -file \"\n", BookFileOption);
   std::printf("feature option=\"%s -check %d\"\n", StrongOption,
               searchMode() == SearchMode::Strong ? 1 : 0);
+  std::printf("feature option=\"%s -check %d\"\n", LimitStrengthOption, strengthLimited() ? 1 : 0);
+  std::printf("feature option=\"%s -spin %d %d %d\"\n", EloOption, limitedElo(), MinLimitedElo,
+              MaxLimitedElo);
   // 5. Ready: the interface's commands wait in the pipe while the tables
   //    and books are set up, so its start-up timer never runs out.
   std::printf("feature done=1\n");

@@ -128,8 +128,7 @@ void sendMove(Move m, char* text) {
 void ponder(bool afterSearch) {
   // 1. The expected reply, which must be a legal move: the table may hold a
   //    result marker or another position's move for this key.
-  HashEntry* entry = probe(Pos.key, Pos.side);
-  Move p = entry ? entry->move() : 0;
+  Move p = expectedReply();
   if (p != 0 && !isLegalMove(p)) p = 0;
   if (p == 0) {
     if (afterSearch)

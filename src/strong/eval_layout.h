@@ -5,9 +5,9 @@
 #pragma once
 
 namespace Term {
-constexpr int Material = 0;                             // [kind], pawn to queen
-constexpr int PieceSquare = Material + 5;               // [kind][square from White's side]
-constexpr int KnightMobility = PieceSquare + 6 * 64;    // [reachable squares]
+constexpr int Material = 0;                           // [kind], pawn to queen
+constexpr int PieceSquare = Material + 5;             // [kind][square from White's side]
+constexpr int KnightMobility = PieceSquare + 6 * 64;  // [reachable squares]
 constexpr int BishopMobility = KnightMobility + 9;
 constexpr int RookMobility = BishopMobility + 14;
 constexpr int QueenMobility = RookMobility + 15;
@@ -19,30 +19,30 @@ constexpr int PassedPawn = PawnConnected + 8;           // [can advance][safe ad
 constexpr int PassedOwnKingDistance = PassedPawn + 32;  // [rank], times the distance
 constexpr int PassedEnemyKingDistance = PassedOwnKingDistance + 8;
 constexpr int PassedSafePath = PassedEnemyKingDistance + 8;
-constexpr int KnightOutpost = PassedSafePath + 1;       // [defended by a pawn]
+constexpr int KnightOutpost = PassedSafePath + 1;  // [defended by a pawn]
 constexpr int BishopOutpost = KnightOutpost + 2;
 constexpr int BishopPair = BishopOutpost + 2;
 constexpr int BishopRammedPawns = BishopPair + 1;
 constexpr int MinorBehindPawn = BishopRammedPawns + 1;
-constexpr int RookFile = MinorBehindPawn + 1;           // [semi-open, open]
+constexpr int RookFile = MinorBehindPawn + 1;  // [semi-open, open]
 constexpr int RookOnSeventh = RookFile + 2;
 constexpr int ThreatByPawn = RookOnSeventh + 1;
-constexpr int ThreatByMinor = ThreatByPawn + 1;         // [victim kind]
+constexpr int ThreatByMinor = ThreatByPawn + 1;  // [victim kind]
 constexpr int ThreatByRook = ThreatByMinor + 6;
 constexpr int ThreatByKing = ThreatByRook + 6;
 constexpr int HangingPiece = ThreatByKing + 1;
 constexpr int ThreatByPawnPush = HangingPiece + 1;
-constexpr int KingShelter = ThreatByPawnPush + 1;       // [on king file][file][distance]
-constexpr int KingStorm = KingShelter + 2 * 8 * 8;      // [blocked][file from edge][distance]
+constexpr int KingShelter = ThreatByPawnPush + 1;   // [on king file][file][distance]
+constexpr int KingStorm = KingShelter + 2 * 8 * 8;  // [blocked][file from edge][distance]
 constexpr int Tempo = KingStorm + 2 * 4 * 8;
 // King safety: summed per attacked king, then turned into a penalty growing
 // with the square of the sum (middlegame) and with the sum (endgame).
 constexpr int SafetyFirst = Tempo + 1;
-constexpr int SafetyAttacker = SafetyFirst;             // [knight, bishop, rook, queen]
+constexpr int SafetyAttacker = SafetyFirst;  // [knight, bishop, rook, queen]
 constexpr int SafetyZoneAttacks = SafetyAttacker + 4;
 constexpr int SafetyWeakSquares = SafetyZoneAttacks + 1;
 constexpr int SafetyNoQueen = SafetyWeakSquares + 1;
-constexpr int SafetySafeCheck = SafetyNoQueen + 1;      // [knight, bishop, rook, queen]
+constexpr int SafetySafeCheck = SafetyNoQueen + 1;  // [knight, bishop, rook, queen]
 constexpr int SafetyAdjustment = SafetySafeCheck + 4;
 constexpr int Count = SafetyAdjustment + 1;
 

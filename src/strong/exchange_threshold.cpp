@@ -6,8 +6,9 @@
 
 namespace {
 
-constexpr int PromotedKind[16] = {0, 0, 0, 0, KindQueen, KindKnight, KindRook, KindBishop,
-                                  KindQueen, KindKnight, KindRook, KindBishop, 0, 0, 0, 0};
+constexpr int PromotedKind[16] = {
+    0,         0,          0,        0,          KindQueen, KindKnight, KindRook, KindBishop,
+    KindQueen, KindKnight, KindRook, KindBishop, 0,         0,          0,        0};
 
 inline bool isPromotion(int type) { return type >= PromoteQueen && type <= CapturePromoteBishop; }
 

@@ -25,8 +25,11 @@ void clearHistories();
 
 // Moves an entry towards +-HistoryLimit by `bonus`, slower as it nears it.
 inline void updateHistory(int16_t& entry, int bonus) {
-  const int clamped = bonus > HistoryLimit ? HistoryLimit : bonus < -HistoryLimit ? -HistoryLimit : bonus;
-  entry = static_cast<int16_t>(entry + clamped - entry * (clamped < 0 ? -clamped : clamped) / HistoryLimit);
+  const int clamped = bonus > HistoryLimit    ? HistoryLimit
+                      : bonus < -HistoryLimit ? -HistoryLimit
+                                              : bonus;
+  entry = static_cast<int16_t>(entry + clamped -
+                               entry * (clamped < 0 ? -clamped : clamped) / HistoryLimit);
 }
 
 inline int fromTo(Move m) { return m & 4095; }

@@ -3,8 +3,8 @@
 // with rank 0 the pawn side's first rank.
 #include "strong/kpk.h"
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
@@ -25,7 +25,8 @@ struct Decoded {
 inline int fileOfCoord(int c) { return c & 7; }
 inline int rankOfCoord(int c) { return c >> 3; }
 inline int distance(int a, int b) {
-  return std::max(std::abs(fileOfCoord(a) - fileOfCoord(b)), std::abs(rankOfCoord(a) - rankOfCoord(b)));
+  return std::max(std::abs(fileOfCoord(a) - fileOfCoord(b)),
+                  std::abs(rankOfCoord(a) - rankOfCoord(b)));
 }
 inline bool pawnAttacks(int pawn, int target) {
   return rankOfCoord(target) == rankOfCoord(pawn) + 1 &&
@@ -102,7 +103,8 @@ uint8_t classify(const Decoded& d, const std::vector<uint8_t>& results) {
   }
   const int count = kingSteps(d.weakKing, steps);
   for (int i = 0; i < count; ++i) {
-    if (distance(steps[i], d.strongKing) <= 1 || pawnAttacks(d.pawn, steps[i]) || steps[i] == d.pawn)
+    if (distance(steps[i], d.strongKing) <= 1 || pawnAttacks(d.pawn, steps[i]) ||
+        steps[i] == d.pawn)
       continue;
     seen |= results[indexOf(d.strongKing, steps[i], true, d.pawn)];
   }

@@ -41,7 +41,8 @@ MovePicker::MovePicker(Move tableMove, const Move* killers, Move counter,
 
 MovePicker::MovePicker(Move tableMove, const CheckInfo& check)
     : stage_(check.checkers ? EvasionTableMove : CaptureTableMove), check_(check) {
-  tableMove_ = isPseudoLegalMove(tableMove) && (check.checkers || isNoisy(tableMove)) ? tableMove : 0;
+  tableMove_ =
+      isPseudoLegalMove(tableMove) && (check.checkers || isNoisy(tableMove)) ? tableMove : 0;
 }
 
 ScoredMove* MovePicker::pickBest(ScoredMove* begin, ScoredMove* end) {

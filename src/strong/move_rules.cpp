@@ -14,8 +14,8 @@ bool castlingPossible(Move m) {
            !(Pos.all & (bitOf(T::KingSideRookTo) | bitOf(T::KingSideKing)));
   if (m == T::QueenSideCastle)
     return (Pos.castling & T::QueenSide) &&
-           !(Pos.all &
-             (bitOf(T::QueenSideRookFrom + 1) | bitOf(T::QueenSideKing) | bitOf(T::QueenSideRookTo)));
+           !(Pos.all & (bitOf(T::QueenSideRookFrom + 1) | bitOf(T::QueenSideKing) |
+                        bitOf(T::QueenSideRookTo)));
   return false;
 }
 

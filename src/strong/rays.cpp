@@ -11,7 +11,7 @@ struct Direction {
   int rowStep;
 };
 // Rook directions first, then bishop directions.
-constexpr Direction Directions[8] = {{0, -1}, {0, 1}, {1, 0},  {-1, 0},
+constexpr Direction Directions[8] = {{0, -1}, {0, 1},   {1, 0}, {-1, 0},
                                      {1, -1}, {-1, -1}, {1, 1}, {-1, 1}};
 
 Bitboard Ray[8][64];

@@ -68,7 +68,8 @@ class Evaluator {
   void add(Side side, int index, int count = 1) {
     const Score w = Weights[index] * count;
     score_ += side == White ? w : -w;
-    if constexpr (Tracing) trace_->linear[index] += static_cast<int16_t>(side == White ? count : -count);
+    if constexpr (Tracing)
+      trace_->linear[index] += static_cast<int16_t>(side == White ? count : -count);
   }
   void addSafety(Side attacker, int index, int count = 1) {
     safety_[attacker] += Weights[index] * count;
@@ -275,15 +276,16 @@ void Evaluator<Tracing>::king() {
     const int ourDistance = ourPawn < 0 ? 7 : std::abs(rankIndex(k) - rankIndex(ourPawn));
     const int theirDistance = theirPawn < 0 ? 7 : std::abs(rankIndex(k) - rankIndex(theirPawn));
     add(S, Term::KingShelter + (file == (k & 7) ? 64 : 0) + file * 8 + ourDistance);
-    const bool blocked = ourPawn >= 0 && theirPawn >= 0 &&
-                         theirPawn == ourPawn + SideTraits<S>::Forward;
+    const bool blocked =
+        ourPawn >= 0 && theirPawn >= 0 && theirPawn == ourPawn + SideTraits<S>::Forward;
     add(S, Term::KingStorm + (blocked ? 32 : 0) + std::min(file, 7 - file) * 8 + theirDistance);
   }
   // 2. The attack on this king, summed for the attacker.
   const Bitboard theirQueens = Pos.pieces[pieceOf(WhiteQueen, Them)];
   if (kingAttackers_[Them] <= 1 - popCount(theirQueens)) return;
   for (int slot = 0; slot < 4; ++slot) {
-    if (attackerKinds_[Them][slot]) addSafety(Them, Term::SafetyAttacker + slot, attackerKinds_[Them][slot]);
+    if (attackerKinds_[Them][slot])
+      addSafety(Them, Term::SafetyAttacker + slot, attackerKinds_[Them][slot]);
   }
   if (zoneAttacks_[Them]) addSafety(Them, Term::SafetyZoneAttacks, zoneAttacks_[Them]);
   const Bitboard weak = attackedAll_[Them] & ~attackedTwice_[S] &
@@ -342,7 +344,8 @@ void Evaluator<Tracing>::passedPawns() {
     add(S, Term::PassedPawn + canAdvance * 16 + safeAdvance * 8 + rank);
     add(S, Term::PassedOwnKingDistance + rank, distance(Pos.king[S], stop));
     add(S, Term::PassedEnemyKingDistance + rank, distance(Pos.king[Them], stop));
-    if (!(FrontSpan[S][s] & (attackedAll_[Them] | sideOccupancy(Them)))) add(S, Term::PassedSafePath);
+    if (!(FrontSpan[S][s] & (attackedAll_[Them] | sideOccupancy(Them))))
+      add(S, Term::PassedSafePath);
   }
 }
 
@@ -364,8 +367,8 @@ int Evaluator<Tracing>::endgameScale(int eg) const {
   // Opposite-coloured bishops.
   if (popCount(bishops[White]) == 1 && popCount(bishops[Black]) == 1 &&
       ((bishops[White] & LightSquares) != 0) != ((bishops[Black] & LightSquares) != 0)) {
-    const bool bishopsAlone =
-        nonPawnMaterial(White) == MaterialUnits[WhiteBishop] && nonPawnMaterial(Black) == MaterialUnits[BlackBishop];
+    const bool bishopsAlone = nonPawnMaterial(White) == MaterialUnits[WhiteBishop] &&
+                              nonPawnMaterial(Black) == MaterialUnits[BlackBishop];
     const int extraPawns = std::clamp(popCount(pawns_[strong]) - popCount(pawns_[weak]), 0, 4);
     return bishopsAlone ? 48 + 8 * extraPawns : 96;
   }
@@ -374,7 +377,8 @@ int Evaluator<Tracing>::endgameScale(int eg) const {
     return strongMaterial < MaterialUnits[WhiteRook] ? 0 : 16;
   // Two knights alone cannot force mate.
   if (!pawns_[strong] && !weakMaterial && !pawns_[weak] &&
-      strongMaterial == 2 * MaterialUnits[WhiteKnight] && popCount(Pos.pieces[pieceOf(WhiteKnight, strong)]) == 2)
+      strongMaterial == 2 * MaterialUnits[WhiteKnight] &&
+      popCount(Pos.pieces[pieceOf(WhiteKnight, strong)]) == 2)
     return 0;
   return ScaleNormal;
 }
@@ -394,9 +398,10 @@ bool Evaluator<Tracing>::knownEnding(int& value) const {
     }
     if (!pawns_[strong] && canForceMate(strong)) {
       const int w = Pos.king[weak], s = Pos.king[strong];
-      const int centre = std::max(3 - std::min(w & 7, 7 - (w & 7)), 3 - std::min(w >> 3, 7 - (w >> 3)));
-      const int score = MopUpBase + 100 * nonPawnMaterial(strong) / 3 + 20 * centre +
-                        10 * (7 - distance(w, s));
+      const int centre =
+          std::max(3 - std::min(w & 7, 7 - (w & 7)), 3 - std::min(w >> 3, 7 - (w >> 3)));
+      const int score =
+          MopUpBase + 100 * nonPawnMaterial(strong) / 3 + 20 * centre + 10 * (7 - distance(w, s));
       value = strong == White ? score : -score;
       return true;
     }

@@ -106,6 +106,10 @@ RootMove RootMoves[MaxMovesPerPosition];
 int RootCount = 0;
 
 uint64_t Nodes = 0;
+int CompletedDepth = 0;
+int LineCount = 0;
+Move ExpectedReply = 0;
+uint64_t ExpectedReplyKey = 0;
 int SelDepth = 0;
 int RootDepth = 0;
 int NullMoveMinPly = 0;
@@ -118,7 +122,9 @@ inline uint64_t positionKey() { return Pos.key ^ (Pos.side == Black ? BlackToMov
 
 inline int drawValue() { return 1 - static_cast<int>(Nodes & 2); }
 
-inline int statBonus(int depth) { return std::min((12 * depth + 280) * depth - 350, StatBonusLimit); }
+inline int statBonus(int depth) {
+  return std::min((12 * depth + 280) * depth - 350, StatBonusLimit);
+}
 
 inline int64_t elapsedMs() { return static_cast<int32_t>(clockMs() - SearchStartClock); }
 
@@ -228,7 +234,8 @@ int quiescence(int alpha, int beta, Frame* ss) {
   bool hit = false;
   StrongEntry* entry = StrongTT.probe(key, hit);
   const Move tableMove = hit ? entry->move : 0;
-  const int tableScore = hit && entry->score != NoValue ? scoreFromTable(entry->score, ply) : NoValue;
+  const int tableScore =
+      hit && entry->score != NoValue ? scoreFromTable(entry->score, ply) : NoValue;
   const int tableBound = hit ? entry->bound() : BoundNone;
   if (!Pv && tableScore != NoValue && (tableBound & (tableScore >= beta ? BoundLower : BoundUpper)))
     return tableScore;
@@ -283,9 +290,9 @@ int quiescence(int alpha, int beta, Frame* ss) {
   }
   if (ss->inCheck && moveCount == 0) return -MateValue + ply;
 
-  const int bound = bestScore >= beta                 ? BoundLower
+  const int bound = bestScore >= beta            ? BoundLower
                     : Pv && bestScore > oldAlpha ? BoundExact
-                                                      : BoundUpper;
+                                                 : BoundUpper;
   StrongTT.store(entry, key, bestMove, scoreToTable(bestScore, ply), staticEval, 0, bound);
   return bestScore;
 }
@@ -315,7 +322,8 @@ int search(int alpha, int beta, int depth, bool cutNode, Frame* ss) {
   bool hit = false;
   StrongEntry* entry = StrongTT.probe(key, hit);
   const Move tableMove = hit ? entry->move : 0;
-  const int tableScore = hit && entry->score != NoValue ? scoreFromTable(entry->score, ply) : NoValue;
+  const int tableScore =
+      hit && entry->score != NoValue ? scoreFromTable(entry->score, ply) : NoValue;
   const int tableBound = hit ? entry->bound() : BoundNone;
   const int tableDepth = hit ? entry->depth - DepthOffset : -DepthOffset;
   const bool tableNoisy = tableMove != 0 && isNoisy(tableMove);
@@ -352,7 +360,8 @@ int search(int alpha, int beta, int depth, bool cutNode, Frame* ss) {
     eval = ss->staticEval;
     if (tableScore != NoValue && (tableBound & (tableScore > eval ? BoundLower : BoundUpper)))
       eval = tableScore;
-    const int earlier = (ss - 2)->staticEval != NoValue ? (ss - 2)->staticEval : (ss - 4)->staticEval;
+    const int earlier =
+        (ss - 2)->staticEval != NoValue ? (ss - 2)->staticEval : (ss - 4)->staticEval;
     improving = earlier != NoValue && ss->staticEval > earlier;
   }
 
@@ -401,7 +410,8 @@ int search(int alpha, int beta, int depth, bool cutNode, Frame* ss) {
         unmakeMove(m, ss->record);
         if (Stopped) return 0;
         if (score >= probBeta) {
-          StrongTT.store(entry, key, m, scoreToTable(score, ply), ss->staticEval, depth - 3, BoundLower);
+          StrongTT.store(entry, key, m, scoreToTable(score, ply), ss->staticEval, depth - 3,
+                         BoundLower);
           return score;
         }
       }
@@ -447,9 +457,10 @@ int search(int alpha, int beta, int depth, bool cutNode, Frame* ss) {
         if (moveCount >= limit) skipQuiets = true;
         if (skipQuiets) continue;
         if (!exchangeAtLeast(m, -QuietExchangeMargin * lmrDepth * lmrDepth)) continue;
-        prunableQuiet = (lmrDepth < HistoryPruningDepth && history < -HistoryPruningMargin * depth) ||
-                        (!inCheck && lmrDepth < FutilityDepth &&
-                         ss->staticEval + FutilityBase + FutilityPerDepth * lmrDepth <= alpha);
+        prunableQuiet =
+            (lmrDepth < HistoryPruningDepth && history < -HistoryPruningMargin * depth) ||
+            (!inCheck && lmrDepth < FutilityDepth &&
+             ss->staticEval + FutilityBase + FutilityPerDepth * lmrDepth <= alpha);
       } else if (!exchangeAtLeast(m, -NoisyExchangeMargin * depth)) {
         continue;
       }
@@ -531,8 +542,10 @@ int search(int alpha, int beta, int depth, bool cutNode, Frame* ss) {
       }
     }
     if (m != bestMove) {
-      if (quiet && quietCount < MaxQuietsKept) quiets[quietCount++] = m;
-      else if (!quiet && captureCount < MaxCapturesKept) captures[captureCount++] = m;
+      if (quiet && quietCount < MaxQuietsKept)
+        quiets[quietCount++] = m;
+      else if (!quiet && captureCount < MaxCapturesKept)
+        captures[captureCount++] = m;
     }
   }
 
@@ -554,10 +567,11 @@ int search(int alpha, int beta, int depth, bool cutNode, Frame* ss) {
   }
 
   if (!excluded) {
-    const int bound = bestScore >= beta                 ? BoundLower
+    const int bound = bestScore >= beta            ? BoundLower
                       : Pv && bestScore > oldAlpha ? BoundExact
-                                                        : BoundUpper;
-    StrongTT.store(entry, key, bestMove, scoreToTable(bestScore, ply), ss->staticEval, depth, bound);
+                                                   : BoundUpper;
+    StrongTT.store(entry, key, bestMove, scoreToTable(bestScore, ply), ss->staticEval, depth,
+                   bound);
   }
   return bestScore;
 }
@@ -640,9 +654,11 @@ void reportLines(int depth, int lines) {
       if (p > 0) *out++ = ' ';
       out = moveToText(out, rm.pv[p]);
     }
-    if (i == 0) EngineLog << "-E: " << depth << ":\t" << reportedScore(score) << '\t' << text << std::endl;
+    if (i == 0)
+      EngineLog << "-E: " << depth << ":\t" << reportedScore(score) << '\t' << text << std::endl;
     if (reporter == nullptr) continue;
-    IterationReport report{depth, reportedScore(score), static_cast<int32_t>(elapsedMs()), Nodes, text};
+    IterationReport report{depth, reportedScore(score), static_cast<int32_t>(elapsedMs()), Nodes,
+                           text};
     report.selDepth = std::max(rm.selDepth, 1);
     report.multiPv = lines > 1 ? i + 1 : 0;
     report.hashPermille = StrongTT.permille();
@@ -701,13 +717,15 @@ void ensureTableSize() {
 }  // namespace
 
 void initStrongSearch() {
+  ensureTableSize();
   static bool done = false;
   if (done) return;
   done = true;
   initRays();
   initKpk();
   for (int d = 1; d < 64; ++d) {
-    for (int m = 1; m < 64; ++m) Reductions[d][m] = static_cast<int>(0.75 + std::log(d) * std::log(m) / 2.25);
+    for (int m = 1; m < 64; ++m)
+      Reductions[d][m] = static_cast<int>(0.75 + std::log(d) * std::log(m) / 2.25);
   }
 }
 
@@ -719,9 +737,22 @@ void clearStrongTables() {
 
 uint64_t strongNodeCount() { return Nodes; }
 
+int strongCompletedDepth() { return CompletedDepth; }
+
+int strongLines(StrongLine* lines, int capacity) {
+  const int count = std::min(capacity, LineCount);
+  for (int i = 0; i < count; ++i) {
+    const RootMove& rm = RootMoves[i];
+    lines[i] = {rm.move, rm.score != -InfiniteValue ? rm.score : rm.previousScore, rm.pv,
+                rm.pvLength};
+  }
+  return count;
+}
+
+Move strongExpectedReply() { return Pos.key == ExpectedReplyKey ? ExpectedReply : 0; }
+
 Move strongIterativeDeepening() {
   initStrongSearch();
-  ensureTableSize();
   StrongTT.newSearch();
   EngineLog << "-M: strong search" << std::endl;
   Nodes = 0;
@@ -730,6 +761,8 @@ Move strongIterativeDeepening() {
   NullMoveMinPly = 0;
   prepareFrames();
   collectRootMoves();
+  LineCount = 0;
+  CompletedDepth = 0;
   if (RootCount == 0) {
     const bool mated = rootFrame()->inCheck;
     SearchBestMove = mated ? Checkmated : Stalemated;
@@ -743,6 +776,7 @@ Move strongIterativeDeepening() {
   double bestMoveChanges = 0;
   int completedDepth = 0;
   const int lines = std::clamp(MultiPvLines, 1, RootCount);
+  LineCount = lines;
   const int maxDepth = std::min<int>(MaxSearchDepth, StrongMaxPly - 1);
   for (int depth = 1; depth <= maxDepth; ++depth) {
     RootDepth = depth;
@@ -785,7 +819,8 @@ Move strongIterativeDeepening() {
     lastScore = score;
     if (NodeLimit != 0 && Nodes >= NodeLimit) break;
     if (Plan.timed && !PonderingSearch && depth >= 4) {
-      const double share = Nodes > 0 ? static_cast<double>(RootMoves[0].nodes) / static_cast<double>(Nodes) : 0;
+      const double share =
+          Nodes > 0 ? static_cast<double>(RootMoves[0].nodes) / static_cast<double>(Nodes) : 0;
       const double limit = Plan.softMs * softLimitFactor(bestMoveChanges, drop, share);
       const int64_t elapsed = elapsedMs();
       if (elapsed >= limit || elapsed >= Plan.hardMs * 0.6) break;
@@ -797,7 +832,13 @@ Move strongIterativeDeepening() {
   const RootMove& best = RootMoves[0];
   const int score = best.score != -InfiniteValue ? best.score : best.previousScore;
   if (completedDepth == 0) reportLines(1, 1);
+  CompletedDepth = std::max(completedDepth, 1);
   SearchBestMove = best.move;
+  ExpectedReply = best.pvLength > 1 ? best.pv[1] : 0;
+  savePlyState(rootFrame()->record);
+  makeMove(best.move, rootFrame()->record);
+  ExpectedReplyKey = Pos.key;
+  unmakeMove(best.move, rootFrame()->record);
   SearchBestScore = static_cast<int16_t>(reportedScore(score == -InfiniteValue ? 0 : score));
   NodeCount = static_cast<uint32_t>(Nodes);
   return SearchBestMove;

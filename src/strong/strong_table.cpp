@@ -29,7 +29,8 @@ bool StrongTable::resize(size_t megabytes) {
 }
 
 void StrongTable::clear() {
-  if (buckets_ != nullptr) std::memset(static_cast<void*>(buckets_), 0, bucketCount_ * sizeof(StrongBucket));
+  if (buckets_ != nullptr)
+    std::memset(static_cast<void*>(buckets_), 0, bucketCount_ * sizeof(StrongBucket));
   age_ = 0;
 }
 
@@ -54,8 +55,8 @@ StrongEntry* StrongTable::probe(uint64_t key, bool& found) {
   return replace;
 }
 
-void StrongTable::store(StrongEntry* entry, uint64_t key, Move move, int score, int eval,
-                        int depth, int bound) {
+void StrongTable::store(StrongEntry* entry, uint64_t key, Move move, int score, int eval, int depth,
+                        int bound) {
   const uint32_t check = static_cast<uint32_t>(key);
   // Keep the old move when the new result has none for the same position.
   if (move != 0 || entry->check != check) entry->move = move;

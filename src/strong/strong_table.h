@@ -15,8 +15,8 @@ struct StrongEntry {
   Move move;
   int16_t score;
   int16_t eval;
-  uint8_t depth;      // depth + DepthOffset; 0: empty
-  uint8_t ageBound;   // age << 2 | bound
+  uint8_t depth;     // depth + DepthOffset; 0: empty
+  uint8_t ageBound;  // age << 2 | bound
   int bound() const { return ageBound & 3; }
 };
 

@@ -31,7 +31,8 @@ TimePlan planTime(const ClockInputs& clock, int64_t fallbackMs, int64_t untimedM
     return plan;
   }
   const int64_t available = std::max<int64_t>(clock.ownMs - MoveOverheadMs, 1);
-  const int moves = clock.movesToGo > 0 ? std::min(clock.movesToGo, MaxPlannedMoves) : SuddenDeathMoves;
+  const int moves =
+      clock.movesToGo > 0 ? std::min(clock.movesToGo, MaxPlannedMoves) : SuddenDeathMoves;
   plan.timed = true;
   if (moves == 1) {
     plan.softMs = static_cast<int64_t>(available * LastMoveClockShare / 2);
@@ -39,8 +40,11 @@ TimePlan planTime(const ClockInputs& clock, int64_t fallbackMs, int64_t untimedM
   } else {
     const double increment = static_cast<double>(clock.incrementMs) * IncrementShare;
     plan.softMs = static_cast<int64_t>(available / (moves + 1) + increment);
-    const double share = clock.movesToGo > 0 ? std::min(HardClockShare * 2 / moves + 0.1, HardClockShare) : HardClockShare;
-    plan.hardMs = static_cast<int64_t>(std::min(plan.softMs * HardOverSoft, available * share + increment));
+    const double share = clock.movesToGo > 0
+                             ? std::min(HardClockShare * 2 / moves + 0.1, HardClockShare)
+                             : HardClockShare;
+    plan.hardMs =
+        static_cast<int64_t>(std::min(plan.softMs * HardOverSoft, available * share + increment));
   }
   plan.hardMs = std::clamp<int64_t>(plan.hardMs, 1, available);
   plan.softMs = std::clamp<int64_t>(plan.softMs, 1, plan.hardMs);

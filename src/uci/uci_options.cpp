@@ -4,6 +4,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include "game/search_dispatch.h"
 #include "search/search_state.h"
 #include "search/transposition.h"
+#include "strength/strength_limit.h"
 #include "uci/uci_output.h"
 #include "uci/uci_search.h"
 
@@ -118,6 +120,11 @@ void sendOptions() {
   sendLine("option name Book File type string default <empty>\n");
   sendLine(searchMode() == SearchMode::Strong ? "option name Strong type check default true\n"
                                               : "option name Strong type check default false\n");
+  sendLine(strengthLimited() ? "option name UCI_LimitStrength type check default true\n"
+                             : "option name UCI_LimitStrength type check default false\n");
+  std::snprintf(line, sizeof line, "option name UCI_Elo type spin default %d min %d max %d\n",
+                limitedElo(), MinLimitedElo, MaxLimitedElo);
+  sendLine(line);
 }
 
 void commandSetOption(CommandLine& line) {
@@ -144,6 +151,22 @@ void commandSetOption(CommandLine& line) {
     setOwnBook(value);
   } else if (strcasecmp(name, "Book File") == 0) {
     setBookFile(value);
+  } else if (strcasecmp(name, "UCI_LimitStrength") == 0) {
+    bool on = false;
+    if (readCheck(value, on)) {
+      setStrengthLimit(on, limitedElo());
+    } else {
+      sendInfoString("setoption: UCI_LimitStrength is true or false, not: ", value);
+    }
+  } else if (strcasecmp(name, "UCI_Elo") == 0) {
+    char* end = nullptr;
+    const long elo = std::strtol(value, &end, 10);
+    if (end == value || *end != '\0') {
+      sendInfoString("setoption: UCI_Elo needs a number, not: ", value);
+    } else {
+      setStrengthLimit(strengthLimited(),
+                       static_cast<int>(std::clamp<long>(elo, MinLimitedElo, MaxLimitedElo)));
+    }
   } else if (strcasecmp(name, "Strong") == 0) {
     bool on = false;
     if (readCheck(value, on)) {

@@ -256,12 +256,11 @@ void waitForRelease() {
 }
 
 // The reply the table expects after `best`, if it is legal there.
-Move expectedReply(Move best) {
+Move replyExpectedAfter(Move best) {
   static PlyState record;
   savePlyState(record);
   makeMove(best, record);
-  const HashEntry* entry = probe(Pos.key, Pos.side);
-  Move reply = entry != nullptr ? entry->move() : 0;
+  Move reply = expectedReply();
   if (reply != 0 && !isLegalMove(reply)) reply = 0;
   unmakeMove(best, record);
   return reply;
@@ -337,5 +336,5 @@ void commandGo(CommandLine& line) {
     if (best != 0 && UciInfoOutput.reports == reportsBefore) reportUnfinishedSearch(best);
   }
   if (Holding && !QuitRequested) waitForRelease();
-  sendBestMove(best, best != 0 ? expectedReply(best) : 0);
+  sendBestMove(best, best != 0 ? replyExpectedAfter(best) : 0);
 }

@@ -1,4 +1,6 @@
 // The strong evaluation and the exchange evaluator on known positions.
+#include "strong/strong_eval.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,7 +14,6 @@
 #include "core/position.h"
 #include "strong/exchange_threshold.h"
 #include "strong/kpk.h"
-#include "strong/strong_eval.h"
 #include "strong/strong_search.h"
 #include "support/test_support.h"
 
@@ -29,13 +30,16 @@ std::string colourMirror(const std::string& fen) {
     if (c == '/') {
       ++row;
     } else {
-      rows[row] += std::isalpha(static_cast<unsigned char>(c)) ? (std::isupper(c) ? std::tolower(c) : std::toupper(c)) : c;
+      rows[row] += std::isalpha(static_cast<unsigned char>(c))
+                       ? (std::isupper(c) ? std::tolower(c) : std::toupper(c))
+                       : c;
     }
   }
   std::string mirrored;
   for (int r = 7; r >= 0; --r) mirrored += rows[r] + (r > 0 ? "/" : "");
   std::string rights;
-  for (char c : castling) rights += c == '-' ? '-' : (std::isupper(c) ? std::tolower(c) : std::toupper(c));
+  for (char c : castling)
+    rights += c == '-' ? '-' : (std::isupper(c) ? std::tolower(c) : std::toupper(c));
   std::sort(rights.begin(), rights.end(), [](char a, char b) {
     return std::isupper(a) != std::isupper(b) ? std::isupper(a) != 0 : a < b;
   });

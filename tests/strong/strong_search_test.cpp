@@ -1,5 +1,7 @@
 // The strong search on positions with known answers, and its table's mate
 // scores.
+#include "strong/strong_search.h"
+
 #include <gtest/gtest.h>
 
 #include "core/move_text.h"
@@ -10,7 +12,6 @@
 #include "search/time_budget.h"
 #include "strong/clock_inputs.h"
 #include "strong/strong_limits.h"
-#include "strong/strong_search.h"
 #include "strong/strong_table.h"
 #include "support/test_support.h"
 

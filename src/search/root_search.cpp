@@ -384,7 +384,8 @@ Move iterativeDeepening() {
   //    and depth 2.
   SearchBestMove = 0;
   SearchBestScore = InitialBestScore;
-  if (const Move draw = drawCheck(2)) {
+  const Move draw = drawCheck(2);
+  if (draw != 0 && (draw != RepetitionDraw || RootRepetitionEndsSearch)) {
     SearchBestMove = draw;
     SearchBestScore = 0;
     return draw;

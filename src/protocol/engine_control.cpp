@@ -255,7 +255,9 @@ void analyzePosition() {
   if (!positionIsSetUp()) return;
   EngineLog << "-M: analysis" << std::endl;
   MoveTimeBudget = MaxMoveTimeBudget;
+  DeepenToDepthLimit = true;  // a client waiting for a depth gets it, mate or not
   StartEngine(false, MaxIterationDepth);
+  DeepenToDepthLimit = false;
 }
 
 void resumePondering() {

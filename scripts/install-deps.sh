@@ -2,9 +2,9 @@
 # Installs, from Debian, what building and testing Veltor needs and the machine lacks.
 # Usage: scripts/install-deps.sh [build|test|format|longrun]
 #   build: compiler and CMake; test: also what the tests drive (clang, xboard,
-#   pgn-extract, the peer engines stockfish and phalanx, polyglot, ...) and
-#   clang-format; format: only clang-format; longrun: test plus the second
-#   peer of scripts/uci-longrun.py.
+#   GNOME's chess application, pgn-extract, the peer engines stockfish and
+#   phalanx, polyglot, ...) and clang-format; format: only clang-format;
+#   longrun: test plus the second peer of scripts/uci-longrun.py.
 set -euo pipefail
 mode="${1:-build}"
 case "$mode" in
@@ -14,7 +14,7 @@ case "$mode" in
     [ -e /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
     if [ "$mode" != build ]; then
       need+=(python3 clang libclang-rt-14-dev xboard xvfb xauth fairymax pgn-extract clang-format stockfish polyglot
-            phalanx)
+            phalanx gnome-chess xdotool imagemagick)
     fi
     if [ "$mode" = longrun ]; then
       need+=(glaurung)

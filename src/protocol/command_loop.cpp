@@ -91,10 +91,24 @@ void skipRestOfLine() {
 // or stalemate seen to the end): it is not started again until the game changes.
 bool AnalysisFinished = false;
 
+// A "setboard" was refused while there was no position: the interface's
+// board and the engine's differ, so nothing is played until a set-up works.
+bool SetUpRefused = false;
+
+// Interfaces that never send "new" start in the initial position: the
+// engine sets it up when a command first needs a position, unless a set-up
+// was refused before (then there is none). False without a position.
+bool ensurePosition() {
+  if (positionIsSetUp()) return true;
+  if (SetUpRefused) return false;
+  setUpGame(StartPositionFen);
+  return true;
+}
+
 // Commands that generate moves report a missing position instead of running
 // on a board without kings.
 bool requirePosition(const char* command) {
-  if (positionIsSetUp()) return true;
+  if (ensurePosition()) return true;
   std::printf("Error (no position): %s\n", command);
   return false;
 }
@@ -156,6 +170,7 @@ void commandSetboard() {
     ClockGiven = false;
   } else {
     EngineLog << "-M: tellusererror Illegal position" << std::endl;
+    if (!positionIsSetUp()) SetUpRefused = true;
   }
 }
 
@@ -186,11 +201,13 @@ void commandPing() {
   if (readInt(number)) std::printf("pong %d\n", number);
 }
 
-// "memory MB": the transposition table within that many megabytes.
+// "memory MB": the transposition table within that many megabytes (a
+// negative size is held at the smallest table).
 void commandMemory() {
   int megabytes = 0;
   if (!readInt(megabytes)) return;
-  bool resized = resizeTranspositionTable(megabytes);
+  bool resized =
+      resizeTranspositionTable(megabytes < MinTableMegabytes ? MinTableMegabytes : megabytes);
   EngineLog << "-M: memory " << megabytes << " MB: table of " << transpositionTableMegabytes()
             << " MB" << (resized ? "" : " (kept: no memory for more)") << std::endl;
 }
@@ -223,8 +240,12 @@ void commandEasy() { PonderEnabled = false; }
 void commandHard() { PonderEnabled = true; }
 void commandQuit() { EngineState = Quitting; }
 
-void commandWhite() { setGameSideToMove(White); }
-void commandBlack() { setGameSideToMove(Black); }
+void commandWhite() {
+  if (ensurePosition()) setGameSideToMove(White);
+}
+void commandBlack() {
+  if (ensurePosition()) setGameSideToMove(Black);
+}
 
 // The converters replay games on the process-wide Position from the start
 // position: the game is then a new one.
@@ -246,7 +267,10 @@ void commandConvert() {
   clearEngineTables();
 }
 
-void commandBookShow() { std::printf(Book.contains(Pos.side, Pos.key) ? "YES\n" : "NO\n"); }
+void commandBookShow() {
+  ensurePosition();
+  std::printf(Book.contains(Pos.side, Pos.key) ? "YES\n" : "NO\n");
+}
 void commandDbShow() { runDbShow(false); }
 void commandDbShowLinear() { runDbShow(true); }
 void commandBookCreate() { runBookCreate(); }
@@ -492,13 +516,11 @@ void runWord(const char* word) {
     readTimeCommand();
     return;
   }
-  // 2. Coordinate moves.
-  if (EngineState != Thinking && EngineState != Quitting) {
-    Move m = textToMove(word);
-    if (m != 0) {
-      receiveMove(m, word);
-      return;
-    }
+  // 2. Coordinate moves (read against the initial position when none was set up).
+  if (EngineState != Thinking && EngineState != Quitting && textToMove(word) != 0) {
+    ensurePosition();
+    receiveMove(textToMove(word), word);
+    return;
   }
   // 3. Commands; anything else is ignored.
   const Command* command = findCommand(word);
@@ -582,6 +604,7 @@ void commandLoop(const char* first) {
   ClockGiven = false;
   ThinkingOutputEnabled = true;
   AnalysisFinished = false;
+  SetUpRefused = false;
   std::memset(Word, 0, sizeof Word);
   EngineState = Forced;
   handshake(first);

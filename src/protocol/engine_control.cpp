@@ -261,7 +261,9 @@ void analyzePosition() {
   EngineLog << "-M: analysis" << std::endl;
   MoveTimeBudget = MaxMoveTimeBudget;
   StrongClock = ClockInputs{};
+  DeepenToDepthLimit = true;  // a client waiting for a depth gets it, mate or not
   StartEngine(false, MaxIterationDepth);
+  DeepenToDepthLimit = false;
 }
 
 void resumePondering() {

@@ -262,7 +262,8 @@ int searchIteration(int alpha, int beta, int32_t& extraBudget) {
 void reportIteration(int score) {
   char variation[PrincipalVariationTextSize];
   if (PonderingSearch) EngineLog << "-PONDER:\n";
-  principalVariationText(variation, std::min<int>(IterationDepth, PrincipalVariationMaxPlies));
+  principalVariationText(variation, std::min<int>(IterationDepth, PrincipalVariationMaxPlies),
+                         SearchBestMove);
   EngineLog << "-E: " << IterationDepth << ":\t" << score << '\t' << variation << std::endl;
   if (SearchReporter* reporter = searchReporter()) {
     reporter->iterationDone({IterationDepth, score,
@@ -294,7 +295,7 @@ bool runIterations(int alpha, int beta) {
     SearchBestScore = MoveBuffer[0].score;
     completed = true;
     MoveTimeBudget -= extraBudget;
-    if (SearchBestMove == Stalemated) {
+    if (SearchBestMove == Stalemated && !DeepenToDepthLimit) {
       EngineLog << "-----STALEMATED---\n";
       break;
     }
@@ -302,7 +303,7 @@ bool runIterations(int alpha, int beta) {
 
     if (score <= IterationDepth - MateBase || score >= MateBase - IterationDepth) {
       EngineLog << "--- MATE: " << score << '\n';
-      if (++mateReports >= MateReportsToStop) break;
+      if (++mateReports >= MateReportsToStop && !DeepenToDepthLimit) break;
     }
 
     alpha = std::max(score - AspirationMargin, -FullWindow);
@@ -384,7 +385,8 @@ Move iterativeDeepening() {
   //    and depth 2.
   SearchBestMove = 0;
   SearchBestScore = InitialBestScore;
-  if (const Move draw = drawCheck(2)) {
+  const Move draw = drawCheck(2);
+  if (draw != 0 && (draw != RepetitionDraw || RootRepetitionEndsSearch)) {
     SearchBestMove = draw;
     SearchBestScore = 0;
     return draw;
@@ -420,14 +422,16 @@ Move iterativeDeepening() {
   return SearchBestMove;
 }
 
-char* principalVariationText(char* buffer, int maxPlies) {
+char* principalVariationText(char* buffer, int maxPlies, Move first) {
   maxPlies = std::min(maxPlies, PrincipalVariationMaxPlies);
   char* out = buffer;
   *out = '\0';
   if (maxPlies <= 0) return out;
   const HashEntry* entry = probe(Pos.key, Pos.side);
-  if (entry == nullptr) return out;
-  const Move m = entry->move();
+  // The table may keep a deeper entry of an earlier search for this
+  // position, with another move than the one this search chose.
+  if (!isRealMove(first) && entry == nullptr) return out;
+  const Move m = isRealMove(first) ? first : entry->move();
   PlyState& record = *CurrentPly;
   // The walk never leaves the ply stack and plays only moves legal here: a
   // colliding key must not put a foreign move on the board.
@@ -445,7 +449,7 @@ char* principalVariationText(char* buffer, int maxPlies) {
   }
   // Result codes, the stand-pat and null-move markers and moves of another
   // position end the variation, which shows moves only.
-  if (isRealMove(m)) {
+  if (isRealMove(m) && entry != nullptr) {
     EngineLog << "-PV: move " << m << " not legal here ends the variation, d:" << entry->depth()
               << ", sc:" << entry->score() << ", bound:" << entry->bound() << '\n';
   }

@@ -7,10 +7,11 @@
 // the root or a ResultCode that is the true answer for it.
 Move iterativeDeepening();
 int rootSearch(int alpha, int beta);
-// Principal variation of the current position from the table; returns the NUL.
+// Principal variation of the current position from the table, starting with
+// `first` when that is a move (the move the search chose); returns the NUL.
 // At most PrincipalVariationMaxPlies plies are written, so a buffer of
 // PrincipalVariationTextSize characters always suffices.
-char* principalVariationText(char* buffer, int maxPlies);
+char* principalVariationText(char* buffer, int maxPlies, Move first = 0);
 
 constexpr int PrincipalVariationMaxPlies = 12;
 constexpr int PrincipalVariationTextSize = 160;

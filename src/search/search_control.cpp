@@ -9,6 +9,8 @@ Move SearchBestMove = 0;
 int16_t SearchBestScore = 0;
 uint32_t NodeLimit = 0;
 int MultiPvLines = 1;
+bool RootRepetitionEndsSearch = true;
+bool DeepenToDepthLimit = false;
 
 namespace {
 

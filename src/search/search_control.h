@@ -17,6 +17,14 @@ extern bool PonderingSearch;      // the search runs on the expected reply: no t
 extern Move SearchBestMove;       // the search's move or result code
 extern int16_t SearchBestScore;   // its score, from the side to move's view
 extern uint32_t NodeLimit;        // nodes after which the search ends; 0: no limit
+// A root position that occurred twice before ends the search as a draw at
+// once. A front end whose side cannot claim that draw (UCI) clears this: the
+// root is searched; repetitions inside the search still count.
+extern bool RootRepetitionEndsSearch;
+// Analysis: the iterations go on to MaxSearchDepth, however often a mate
+// score repeats and even when the root has no legal move, so that a client
+// waiting for a depth gets it.
+extern bool DeepenToDepthLimit;
 
 // Lines an analysis reports per iteration: the best MultiPvLines root moves,
 // best first (1: the single best line, the search's usual output).

@@ -82,13 +82,6 @@ void MovePicker::generateAllMoves() {
     }
     *quietEnd_++ = {m, score};
   }
-  // Insertion sort: the quiet moves are tried in this order.
-  for (ScoredMove* p = quiet_ + 1; p < quietEnd_; ++p) {
-    const ScoredMove moving = *p;
-    ScoredMove* q = p;
-    for (; q > quiet_ && (q - 1)->score < moving.score; --q) *q = *(q - 1);
-    *q = moving;
-  }
 }
 
 void MovePicker::scoreEvasions(int count) {
@@ -132,7 +125,7 @@ Move MovePicker::next(bool skipQuiets) {
         break;
 
       case Quiets:
-        if (!skipQuiets && quietNext_ < quietEnd_) return (quietNext_++)->move;
+        if (!skipQuiets && quietNext_ < quietEnd_) return pickBest(quietNext_++, quietEnd_)->move;
         stage_ = BadNoisy;
         break;
 

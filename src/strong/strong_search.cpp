@@ -766,7 +766,15 @@ Move strongIterativeDeepening() {
   if (RootCount == 0) {
     const bool mated = rootFrame()->inCheck;
     SearchBestMove = mated ? Checkmated : Stalemated;
-    SearchBestScore = 0;
+    SearchBestScore = static_cast<int16_t>(mated ? -ReportedMateBase : 0);
+    // An analysis client waiting for a depth gets every depth it asked for.
+    SearchReporter* reporter = searchReporter();
+    for (int depth = 1; DeepenToDepthLimit && reporter != nullptr && depth <= MaxSearchDepth;
+         ++depth) {
+      IterationReport report{depth, SearchBestScore, static_cast<int32_t>(elapsedMs()), 0, ""};
+      report.mateAsMoves = true;
+      reporter->iterationDone(report);
+    }
     return SearchBestMove;
   }
   Plan = planTime(StrongClock, MoveTimeBudget, MaxMoveTimeBudget);

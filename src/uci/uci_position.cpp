@@ -4,6 +4,7 @@
 // played on it.
 #include "uci/uci_position.h"
 
+#include <cctype>
 #include <cstring>
 
 #include "core/move_text.h"
@@ -34,10 +35,13 @@ struct UciGame {
 UciGame Game;
 const char* MoveWords[MaxGamePlies];
 
+// The move's text, the word's promotion letter read in either case.
 bool sameMove(Move m, const char* word) {
   char text[MoveTextSize];
   moveToText(text, m);
-  return std::strcmp(text, word) == 0;
+  if (std::strncmp(text, word, 4) != 0) return false;  // a shorter word differs in these
+  return std::tolower(static_cast<unsigned char>(word[4])) == text[4] &&
+         (text[4] == '\0' || word[5] == '\0');
 }
 
 // Reads the FEN words up to "moves" into `fen`; false when there are none or
@@ -66,7 +70,7 @@ bool readFenWords(CommandLine& line, char* fen, const char*& after) {
 // the first word that is no legal move here.
 void playMoves(int first, int total) {
   for (int i = first; i < total; ++i) {
-    const Move m = textToMove(MoveWords[i]);
+    const Move m = uciMoveFromText(MoveWords[i]);
     if (m == 0 || !isLegalMove(m)) {
       sendInfoString("illegal or unreadable move, the moves end before it: ", MoveWords[i]);
       return;
@@ -138,4 +142,14 @@ void setUpStartPositionIfNone() {
   std::strcpy(Game.start, StartPositionFen);
   Game.valid = true;
   Game.count = 0;
+}
+
+Move uciMoveFromText(const char* word) {
+  // The reader looks at five characters at most: squares and promotion letter.
+  constexpr size_t PromotionIndex = 4;
+  char text[PromotionIndex + 2] = {};
+  for (size_t i = 0; i <= PromotionIndex && word[i] != '\0'; ++i) text[i] = word[i];
+  text[PromotionIndex] =
+      static_cast<char>(std::tolower(static_cast<unsigned char>(text[PromotionIndex])));
+  return textToMove(text);
 }

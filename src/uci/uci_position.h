@@ -1,6 +1,7 @@
 // The "position" command: the game the interface sets up before every "go".
 #pragma once
 
+#include "core/types.h"
 #include "uci/command_line.h"
 
 // Sets up "startpos" or "fen FEN" and plays the moves after "moves". When the
@@ -13,3 +14,6 @@ void commandPosition(CommandLine& line);
 void forgetGame();
 // "go" before any "position": the start position.
 void setUpStartPositionIfNone();
+// A move word of the interface: coordinate text with its promotion letter in
+// either case (some interfaces send "a7a8Q"); 0 when it is no move text.
+Move uciMoveFromText(const char* word);

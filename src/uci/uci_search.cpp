@@ -1,8 +1,11 @@
 // A search runs in the session's own thread; the input is looked at every
 // few thousand nodes through the search's input handler. "isready" is
 // answered there without stopping, "ponderhit" turns the running search into
-// a timed one, "stop" and "quit" end it, and any other command ends it too
-// and is run afterwards.
+// a timed one, "stop" and "quit" end it, and the commands that must wait for
+// it are kept and run afterwards (they end a search without a limit of its
+// own). Lines behind a kept command are still read, so that "isready" and
+// "stop" are answered at once, up to a kept "go": what follows it is for
+// that search.
 #include "uci/uci_search.h"
 
 #include <algorithm>
@@ -29,11 +32,10 @@
 #include "search/time_budget.h"
 #include "search/transposition.h"
 #include "strong/clock_inputs.h"
+#include "uci/deferred_lines.h"
 #include "uci/uci_output.h"
 #include "uci/uci_position.h"
 
-CommandLine DeferredLine;
-bool LineDeferred = false;
 bool QuitRequested = false;
 bool UseOwnBook = true;
 
@@ -98,7 +100,7 @@ void readSearchMoves(CommandLine& line) {
     const size_t saved = line.cursor;
     const char* word = line.next();
     if (word == nullptr) return;
-    const Move m = textToMove(word);
+    const Move m = uciMoveFromText(word);
     if (m == 0 || !isLegalMove(m)) {
       line.cursor = saved;
       return;
@@ -215,9 +217,7 @@ bool handleLineDuringSearch(CommandLine& line) {
     // The interface moved on without "stop". A search with a limit of its
     // own still ends by it (scripts rely on that); one waiting for "stop"
     // or "ponderhit" ends now.
-    line.rewind();
-    std::memcpy(&DeferredLine, &line, sizeof line);
-    LineDeferred = true;
+    deferLine(line);  // never full here: a full queue stops the reading
     if (OwnLimit && (!Holding || Released)) return false;
     Released = true;
     return true;
@@ -227,16 +227,15 @@ bool handleLineDuringSearch(CommandLine& line) {
 
 // The search's input handler: reads the waiting lines.
 bool inputDuringSearch() {
-  // Input behind a command kept for later waits until that command has run.
-  if (LineDeferred) return false;
-  while (inputPending()) {
+  while (!deferredInputClosed() && inputPending()) {
     if (inputEnded() || !SearchInput.read()) {
+      // Kept commands still run: the session ends after them.
+      if (linesDeferred()) return false;
       QuitRequested = true;
       Released = true;
       return true;
     }
     if (handleLineDuringSearch(SearchInput)) return true;
-    if (LineDeferred) return false;
   }
   // A "ponderhit" that came during a ponder search leaves it running; a
   // ponder search that is still waiting for its hit keeps the bestmove back.
@@ -246,7 +245,7 @@ bool inputDuringSearch() {
 // After a search that must wait: lines until stop, ponderhit, quit, another
 // command or the end of the input.
 void waitForRelease() {
-  while (!Released && !LineDeferred) {
+  while (!Released && !linesDeferred()) {
     if (!SearchInput.read()) {
       QuitRequested = true;
       return;
@@ -289,14 +288,19 @@ void reportUnfinishedSearch(Move best) {
 }
 
 Move bookMove() {
-  // Book moves are for play on the clock, not for analysis or fixed limits.
-  const bool timedPlay = Limits.clockMs[Pos.side] >= 0 || Limits.moveTimeMs >= 0;
-  if (!UseOwnBook || !timedPlay || Limits.infinite || Limits.depth || Limits.nodes || Limits.mate ||
+  // Book moves are for games on the clock, not for analysis (a "movetime"
+  // alone, "infinite") or fixed limits.
+  const bool gameClock = Limits.clockMs[Pos.side] >= 0;
+  if (!UseOwnBook || !gameClock || Limits.infinite || Limits.depth || Limits.nodes || Limits.mate ||
       Limits.searchMoveCount > 0 || Pos.gamePly >= BookPlyLimit) {
     return 0;
   }
   const Move m = chooseBookMove();
-  return m != 0 && isLegalMove(m) ? m : 0;
+  if (m == 0 || !isLegalMove(m)) return 0;
+  char text[8];
+  moveToText(text, m);
+  sendInfoString("book move ", text);
+  return m;
 }
 
 }  // namespace
@@ -323,6 +327,7 @@ void commandGo(CommandLine& line) {
     if (MaxSearchDepth < 2) MaxSearchDepth = 2;
     NodeLimit = static_cast<uint32_t>(Limits.nodes);
     StrongClock = strongClockInputs();
+    RootRepetitionEndsSearch = false;  // no draw claims here: the root is searched
     setRootMoveFilter(Limits.searchMoves, Limits.searchMoveCount);
     StopSearch = false;
     setSearchInputHandler(inputDuringSearch);
@@ -331,6 +336,7 @@ void commandGo(CommandLine& line) {
     setSearchInputHandler(nullptr);
     setRootMoveFilter(nullptr, 0);
     NodeLimit = 0;
+    RootRepetitionEndsSearch = true;
     PonderingSearch = false;
     best = chosenMove(SearchBestMove);
     if (best != 0 && UciInfoOutput.reports == reportsBefore) reportUnfinishedSearch(best);

@@ -13,6 +13,7 @@
 #include "search/search_report.h"
 #include "search/search_state.h"
 #include "uci/command_line.h"
+#include "uci/deferred_lines.h"
 #include "uci/uci_options.h"
 #include "uci/uci_output.h"
 #include "uci/uci_position.h"
@@ -64,7 +65,7 @@ void uciSession() {
   // Unbuffered: every line reaches the interface as it is written.
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   QuitRequested = false;
-  LineDeferred = false;
+  clearDeferredLines();
   forgetGame();
   sendIdLines();
   CurrentPly = PlyStack;
@@ -75,10 +76,7 @@ void uciSession() {
   sendOptions();
   std::fputs("uciok\n", stdout);
   for (;;) {
-    if (LineDeferred) {
-      LineDeferred = false;
-      std::memcpy(&Line, &DeferredLine, sizeof Line);
-    } else if (!Line.read()) {
+    if (!takeDeferredLine(Line) && !Line.read()) {
       break;  // the interface is gone: end as on "quit"
     }
     if (!runLine(Line)) break;

@@ -17,12 +17,14 @@ import ast
 import logging
 import os
 import re
+import struct
 import sys
 import tempfile
 import time
 
 import chess
 import chess.engine
+import chess.polyglot
 
 PHALANX = ["/usr/games/phalanx", "-b-", "-l-", "-p-"]  # no book, no learning, no pondering
 STOCKFISH = "/usr/games/stockfish"
@@ -294,6 +296,28 @@ def check_client(veltor):
         check("analysis(): deepening thinking lines, no move, exit answered",
               bool(depths) and depths[-1] >= 6 and not stray and took < 1.0, f"depths {depths}, stray {stray}")
 
+    def analyse_everywhere():
+        # Time, depth and node limits always give a score: in a book position
+        # (a one-entry .bin book), out of the book, and on a mate in one, whose
+        # analysis must still reach the depth asked for.
+        book = os.path.join(workdir, "start.bin")
+        move = chess.Move.from_uci("e2e4")
+        with open(book, "wb") as out:
+            out.write(struct.pack(">QHHI", chess.polyglot.zobrist_hash(chess.Board()),
+                                  4 | 3 << 3 | 4 << 6 | 1 << 9, 1, 0))  # to e4, from e2
+        engine.configure({"BookFile": book})
+        positions = (("book", chess.Board()), ("out of book", board),
+                     ("mate in one", chess.Board("6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1")))
+        for name, position in positions:
+            for limit in (chess.engine.Limit(time=0.3), chess.engine.Limit(depth=6),
+                          chess.engine.Limit(nodes=20000)):
+                info, took = timed(lambda: engine.analyse(position, limit, game=object()))
+                check(f"analyse({limit}) {name}: a score", "score" in info and took < 20,
+                      f"score {info.get('score')}, depth {info.get('depth')}, {took:.2f} s")
+        played = engine.play(chess.Board(), chess.engine.Limit(time=0.3), game=object())
+        check("play from the BookFile book", played.move == move, str(played.move))
+        engine.configure({"BookFile": ""})
+
     def memory():
         engine.configure({"memory": 8})
         played, took = timed(lambda: engine.play(board, chess.engine.Limit(time=0.2)))
@@ -310,7 +334,7 @@ def check_client(veltor):
               f"{record.result} {record.reason} after {record.plies} plies")
 
     for step in (ping, fixed_time, fixed_depth, clocks, pondering, analyse_depth, analyse_time, analysis,
-                 memory, whole_game):
+                 analyse_everywhere, memory, whole_game):
         try:
             step()
         except Exception as error:  # noqa: BLE001 - a failed step fails its check, the rest still run

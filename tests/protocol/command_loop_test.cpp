@@ -140,9 +140,16 @@ TEST(CommandLoop, MalformedPromotionsAndCastlingWithoutRightsAreRefused) {
   EXPECT_EQ(currentFen(), "N3k3/8/8/8/8/8/8/4K2R b - -");
 }
 
-TEST(CommandLoop, MovesBeforeAnyPositionAreRefused) {
+TEST(CommandLoop, WithoutASetUpTheInitialPositionStandsUnlessASetUpWasRefused) {
+  // Interfaces that never send "new" play from the initial position.
   Pos = Position{};  // as at start-up: no set-up yet
-  LoopRun run = runLoop("e2e4\ngo\nperft 2\nbookshow\nanalyze\nquit\n");
+  LoopRun run = runLoop("force\ne2e4\nperft 1\nquit\n");
+  EXPECT_EQ(run.out.find("Illegal"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\t20\n"), std::string::npos) << run.out;  // Black's 20 replies
+  EXPECT_EQ(currentFen(), "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3");
+  // A refused set-up leaves no position: moves and searches are refused.
+  Pos = Position{};
+  run = runLoop("setboard 8/8/8 w\ne2e4\ngo\nperft 2\nbookshow\nanalyze\nquit\n");
   EXPECT_EQ(run.out,
             "Illegal move: e2e4\nError (no position): go\nError (no position): perft\nNO\n"
             "Error (no position): analyze\n");
@@ -341,6 +348,11 @@ TEST(CommandLoop, MemorySizesTheTableWithinTheLimit) {
   EXPECT_EQ(TranspositionBits, 16);
   runLoop("memory 72\nquit\n");
   EXPECT_EQ(TranspositionBits, DefaultTranspositionBits);
+  // Negative sizes are held at the smallest table, as UCI's Hash is.
+  run = runLoop("memory -1\nquit\n");
+  EXPECT_NE(run.log.find("-M: memory -1 MB: table of 4 MB\n"), std::string::npos) << run.log;
+  EXPECT_EQ(TranspositionBits, MinTranspositionBits);
+  runLoop("memory 72\nquit\n");
 }
 
 }  // namespace

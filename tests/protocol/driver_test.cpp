@@ -4,6 +4,7 @@
 // engine sends is checked against a copy of the game kept in this process.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -316,7 +317,11 @@ TEST_F(Driver, HandshakeRepliesAreNeverAwaited) {
   std::vector<std::string> lines = linesUpToPong(*engine_, 2);
   ASSERT_GE(lines.size(), 6u) << engine_->transcript();
   EXPECT_EQ(lines[1], "feature done=0");
-  EXPECT_EQ(lines[5], "feature done=1");
+  // done=1 ends the features, however many engine settings come before it.
+  const auto done = std::find(lines.begin(), lines.end(), "feature done=1");
+  ASSERT_NE(done, lines.end()) << engine_->transcript();
+  for (auto later = done + 1; later != lines.end(); ++later)
+    EXPECT_NE(later->rfind("feature ", 0), 0u);
   EXPECT_NE(lines[3].find(" ping=1 "), std::string::npos);
   EXPECT_NE(lines[3].find(" analyze=1 "), std::string::npos);
   EXPECT_NE(engine_->transcript().find("pong 1\n"), std::string::npos);
@@ -418,6 +423,46 @@ TEST_F(Driver, AnalysisFollowsTheBoardAndNeverMoves) {
   std::string line;
   EXPECT_FALSE(engine_->readLine(line, 300)) << line;
   EXPECT_EQ(engine_->transcript().find("move "), std::string::npos) << engine_->transcript();
+  engine_->send("quit\n");
+  EXPECT_EQ(engine_->waitExit(ReplyTimeoutMs), 0);
+}
+
+// A client analysing to a depth waits for that depth: mate scores, a mated
+// side and a stalemate do not end the deepening early.
+TEST_F(Driver, AnalysisDeepensPastMatesAndPositionsWithoutAMove) {
+  handshake();
+  engine_->send("post\n");
+  int ping = 10;
+  for (const char* fen :
+       {"6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1", "3R2k1/5ppp/8/8/8/8/5PPP/6K1 b - - 0 1",
+        "7k/5Q2/6K1/8/8/8/8/8 b - - 0 1"}) {
+    SCOPED_TRACE(fen);
+    engine_->send(std::string("setboard ") + fen + "\nanalyze\n");
+    Thinking t;
+    std::string line;
+    while (t.depth < 8 && engine_->readLine(line, 5000)) readThinking(line, t);
+    EXPECT_GE(t.depth, 8) << engine_->transcript();
+    engine_->send("exit\n");
+    linesUpToPong(*engine_, ++ping);
+  }
+  engine_->send("quit\n");
+  EXPECT_EQ(engine_->waitExit(ReplyTimeoutMs), 0);
+}
+
+// After a takeback the table keeps the deeper entry of the move taken back;
+// the thinking line still shows the variation of the move the engine plays.
+TEST_F(Driver, ThinkingAfterATakebackStartsWithTheMovePlayed) {
+  handshake();
+  engine_->send("new\nforce\npost\nsd 8\ngo\n");
+  linesUpToMove(*engine_);
+  engine_->send("force\nundo\nsd 4\ngo\n");
+  const std::vector<std::string> lines = linesUpToMove(*engine_);
+  const std::string move =
+      engine_->transcript().substr(engine_->transcript().rfind("move ") + 5, 4);
+  Thinking last;
+  for (const std::string& line : lines) readThinking(line, last);
+  EXPECT_EQ(last.depth, 4) << engine_->transcript();
+  EXPECT_EQ(last.firstMove, move) << engine_->transcript();
   engine_->send("quit\n");
   EXPECT_EQ(engine_->waitExit(ReplyTimeoutMs), 0);
 }

@@ -5,11 +5,14 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "core/make_move.h"
 #include "core/move_text.h"
 #include "core/position.h"
 #include "engine_process.h"
+#include "game/game.h"
+#include "movegen/legal_moves.h"
 #include "support/test_support.h"
 
 namespace {
@@ -85,6 +88,45 @@ TEST(Transcript, ForcedGameSetboardAndJunk) {
                          "::cmd:: e1g1\n" +
                          keyLine("4k3/8/8/8/8/8/8/4K2R w K - 0 1", {"e1g1"}) + "::cmd:: quit\n";
   EXPECT_EQ(t.log, expected);
+}
+
+// GNOME's chess application and Knights never send "new": the engine starts
+// in the initial position. Their openings with the engine as White
+// ("random", the level's "hard", "go") and as Black ("force", the user's
+// move, "go"), byte for byte up to the engine's move, which must be legal.
+TEST(Transcript, DesktopGuisThatNeverSendNewPlayFromTheInitialPosition) {
+  ensureTablesInitialized();
+  const std::string start = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+  struct Opening {
+    const char* script;
+    const char* userMove;  // played before the engine's move, or nullptr
+  };
+  for (const Opening& opening : {Opening{"xboard\nrandom\nhard\ngo\n", nullptr},
+                                 Opening{"xboard\nforce\ne2e4\ngo\n", "e2e4"}}) {
+    SCOPED_TRACE(opening.script);
+    std::string dir = makeScratchDirectory("transcript-desktop");
+    EngineProcess engine(dir);
+    ASSERT_TRUE(engine.started());
+    engine.send(opening.script);
+    const std::string move = engine.waitForLine("move ", 20000);
+    engine.send("quit\n");
+    EXPECT_EQ(engine.waitExit(20000), 0);
+    const std::string out = engine.transcript();
+    const std::string head = std::string(XboardFeatureLines) + NoBookOutput;
+    ASSERT_EQ(out.compare(0, head.size(), head), 0) << out;
+    // Thinking lines ("depth score time nodes moves") up to the move line, nothing else.
+    const std::vector<std::string> lines = splitLines(out.substr(head.size()));
+    ASSERT_FALSE(lines.empty()) << out;
+    for (size_t i = 0; i + 1 < lines.size(); ++i) {
+      int depth = 0;
+      EXPECT_EQ(std::sscanf(lines[i].c_str(), "%d", &depth), 1) << lines[i];
+    }
+    ASSERT_EQ(lines.back(), move) << out;
+    setUpPosition(start.c_str());
+    if (opening.userMove != nullptr) playGameMove(textToMove(opening.userMove));
+    const Move m = textToMove(move.substr(5).c_str());
+    EXPECT_TRUE(m != 0 && isLegalMove(m)) << move;
+  }
 }
 
 TEST(Transcript, OtherProtocolIsWarnedAndNothingIsDiscarded) {

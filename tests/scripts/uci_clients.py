@@ -7,17 +7,31 @@ hit and a miss, analysis to a depth or a time and stopped early, and one
 complete game against Stockfish with python-chess keeping the board and the
 clocks. Any engine error, illegal move, time loss or missing reply fails.
 
-Usage: uci_clients.py VELTOR_BINARY [STOCKFISH_BINARY]
-(python-chess is found through PYTHONPATH.)
+Usage: uci_clients.py VELTOR_BINARY [STOCKFISH_BINARY [PYTHON_CHESS_DIR]]
+(python-chess comes from PYTHON_CHESS_DIR, else from PYTHONPATH; without it
+the script says so in one line and exits with status 77: skipped.)
 """
+import os
+import struct
 import sys
+import tempfile
 import time
-
-import chess
-import chess.engine
 
 veltor_path = sys.argv[1]
 stockfish_path = sys.argv[2] if len(sys.argv) > 2 else "/usr/games/stockfish"
+if len(sys.argv) > 3:
+    if not os.path.isfile(os.path.join(sys.argv[3], "chess", "engine.py")):
+        print("python-chess not found under %s (needs ../shared beside the repository)" % sys.argv[3])
+        sys.exit(77)
+    sys.path.insert(0, sys.argv[3])
+try:
+    import chess
+    import chess.engine
+    import chess.polyglot
+except ImportError:
+    print("python-chess not found (PYTHONPATH=%s)" % os.environ.get("PYTHONPATH", ""))
+    sys.exit(77)
+
 failures = []
 # Slack for process start, pipes and a busy shared machine.
 Slack = 0.6
@@ -162,6 +176,44 @@ def analysis_checks(engine):
     check(True, "isready after a stopped analysis answered")
 
 
+def write_book(path, board, move):
+    """A .bin book of one entry: `move` in `board`."""
+    m = chess.Move.from_uci(move)
+    code = (chess.square_file(m.to_square) | chess.square_rank(m.to_square) << 3
+            | chess.square_file(m.from_square) << 6 | chess.square_rank(m.from_square) << 9)
+    with open(path, "wb") as book:
+        book.write(struct.pack(">QHHI", chess.polyglot.zobrist_hash(board), code, 1, 0))
+
+
+def analyse_everywhere_checks(engine):
+    """analyse under a time, a depth and a node limit always gives a score: in a
+    book position, out of the book, and in a position repeated three times
+    (which no UCI engine can claim, so it is searched: mate in one)."""
+    book = os.path.join(tempfile.mkdtemp(prefix="veltor-uci-book-"), "start.bin")
+    write_book(book, chess.Board(), "e2e4")
+    engine.configure({"Book File": book, "OwnBook": True})
+    repeated = chess.Board("6k1/5ppp/8/8/8/8/5PPP/3Q2K1 w - - 0 1")
+    for move in "g1h1 g8h8 h1g1 h8g8 g1h1 g8h8 h1g1 h8g8".split():
+        repeated.push_uci(move)
+    positions = (("book", chess.Board()),
+                 ("out of book", chess.Board("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3")),
+                 ("repeated", repeated))
+    for name, board in positions:
+        for limit in (chess.engine.Limit(time=0.3), chess.engine.Limit(depth=4), chess.engine.Limit(nodes=20000)):
+            info = engine.analyse(board, limit, game=object())
+            score = info.get("score")
+            fine = score is not None and info.get("pv")
+            if name == "repeated":
+                fine = fine and score.relative == chess.engine.Mate(1) and info["pv"][0] == chess.Move.from_uci("d1d8")
+            check(fine, "analyse %s position with %s: score %s, pv %s" % (name, limit, score, info.get("pv", [])[:2]))
+    # A game clock plays the book move, and says so.
+    result = engine.play(chess.Board(), chess.engine.Limit(white_clock=60, black_clock=60), game=object(),
+                         info=chess.engine.INFO_ALL)
+    check(result.move == chess.Move.from_uci("e2e4") and "book" in result.info.get("string", ""),
+          "play on a clock in the book: %s, %r" % (result.move, result.info.get("string")))
+    engine.configure({"Book File": "", "OwnBook": False})
+
+
 def game_against_stockfish(veltor):
     stockfish = chess.engine.SimpleEngine.popen_uci(stockfish_path)
     stockfish.configure({"Skill Level": 0, "Threads": 1, "Hash": 16})
@@ -202,6 +254,7 @@ def main():
         limit_checks(engine)
         ponder_checks(engine)
         analysis_checks(engine)
+        analyse_everywhere_checks(engine)
         game_against_stockfish(engine)
         engine.ping()
     print("%d failure(s)" % len(failures))

@@ -17,6 +17,9 @@ const char* const XboardFeatureLines =
     "playother=0 memory=1 variants=\"normal\" myname=\"Veltor " VELTOR_VERSION
     "\"\n"
     "feature option=\"BookFile -file \"\n"
+    "feature option=\"Strong -check 0\"\n"
+    "feature option=\"UCI_LimitStrength -check 0\"\n"
+    "feature option=\"UCI_Elo -spin 1500 1350 2850\"\n"
     "feature done=1\n";
 
 namespace {

@@ -3,6 +3,7 @@
 // dialogue, bad input reported as "info string" and survived.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -137,12 +138,12 @@ TEST(UciSession, OverlongLinesAreDroppedAndLaterCommandsRead) {
 }
 
 // A node limit that ends the first iteration (a deep one seeded from the
-// table, or depth 2 with a single node) and a root drawn by repetition still
+// table, or depth 2 with a single node) and a drawn root (bare kings) still
 // leave a score and the move, with this search's own depth and nodes.
 TEST(UciSession, EverySearchedMoveComesAfterAnInfoLineWithScoreAndPv) {
   const Session s = runScript(
       "uci\nposition startpos moves d2d4\ngo depth 7\ngo nodes 300\nposition startpos\ngo nodes 1\n"
-      "position startpos moves g1f3 g8f6 f3g1 f6g8 g1f3 g8f6 f3g1 f6g8\ngo depth 9\nquit\n");
+      "position fen 8/8/8/4k3/8/8/8/4K3 w - - 0 1\ngo depth 9\nquit\n");
   EXPECT_EQ(s.count("bestmove"), 4) << s.text();
   std::string info;
   for (size_t i = 1; i < s.lines.size(); ++i) {
@@ -155,6 +156,92 @@ TEST(UciSession, EverySearchedMoveComesAfterAnInfoLineWithScoreAndPv) {
     EXPECT_EQ(info.substr(pv + 4, 4), s.lines[i].substr(9, 4)) << "the pv starts with the move";
   }
   EXPECT_EQ(info.rfind("info depth 1 score cp 0 nodes 0 ", 0), 0u) << info;
+}
+
+// The interface cannot claim the repetition for the engine: the position is
+// searched and the mate found. Upper-case promotion letters are read, in the
+// moves of "position" and after "searchmoves".
+TEST(UciSession, RepeatedRootsAreSearchedAndPromotionLettersReadInEitherCase) {
+  const Session s = runScript(
+      "uci\nposition fen 6k1/5ppp/8/8/8/8/5PPP/3Q2K1 w - - 0 1 moves g1h1 g8h8 h1g1 h8g8 g1h1 "
+      "g8h8 h1g1 h8g8\ngo wtime 10000 btime 10000\n"
+      "position fen 4k3/P7/8/8/8/8/8/K7 w - - 0 1 moves a7a8Q\ngo depth 3\n"
+      "position fen 4k3/P7/8/8/8/8/8/K7 w - - 0 1\ngo depth 2 searchmoves a7a8N\n");
+  std::vector<std::string> best;
+  std::string mateInfo;
+  for (const std::string& line : s.lines) {
+    if (line.rfind("bestmove", 0) == 0) best.push_back(line);
+    if (best.empty() && line.find(" score mate 1 ") != std::string::npos) mateInfo = line;
+  }
+  ASSERT_EQ(best.size(), 3u) << s.text();
+  EXPECT_EQ(best[0].substr(0, 13), "bestmove d1d8") << s.text();
+  EXPECT_NE(mateInfo, "") << s.text();
+  EXPECT_EQ(fromRank(best[1]), '8') << "Black, in check from the new queen, moves: " << best[1];
+  EXPECT_EQ(best[2].substr(0, 14), "bestmove a7a8n") << s.text();
+  EXPECT_EQ(s.count("info string illegal"), 0) << s.text();
+}
+
+// A command that waits for the running search does not hold back the lines
+// behind it: "isready" is answered at once and "stop" ends the search. The
+// waiting commands then run in order.
+TEST(UciSession, IsreadyAndStopBehindAWaitingCommandAreAnsweredAtOnce) {
+  EngineProcess engine(makeScratchDirectory("uci-behind"));
+  ASSERT_TRUE(engine.started());
+  engine.send("uci\nposition startpos\ngo movetime 3000\n");
+  ASSERT_NE(engine.waitForLine("info depth", 10000), "") << engine.transcript();
+  engine.send("ucinewgame\nposition startpos moves e2e4\nisready\n");
+  std::string line;
+  bool ready = false;
+  while (!ready && engine.readLine(line, 1000)) {
+    ASSERT_NE(line.rfind("bestmove", 0), 0u) << "bestmove before readyok: " << engine.transcript();
+    ready = line == "readyok";
+  }
+  EXPECT_TRUE(ready) << engine.transcript();
+  engine.send("stop\n");
+  EXPECT_NE(engine.waitForLine("bestmove ", 1000), "") << "stop ends the search";
+  // The same with a depth limit that would take far longer than the test.
+  engine.send("go depth 40\n");
+  ASSERT_NE(engine.waitForLine("info depth", 10000), "") << engine.transcript();
+  engine.send("position startpos moves e2e4 e7e5\nisready\n");
+  EXPECT_EQ(engine.waitForLine("readyok", 1000), "readyok") << engine.transcript();
+  engine.send("stop\n");
+  EXPECT_NE(engine.waitForLine("bestmove ", 1000), "") << engine.transcript();
+  // The kept "position" ran: the next search is White's move after 1.e4 e5.
+  engine.send("go depth 2\n");
+  const std::string best = engine.waitForLine("bestmove ", 5000);
+  EXPECT_TRUE(fromRank(best) == '1' || fromRank(best) == '2') << engine.transcript();
+  engine.send("quit\n");
+  EXPECT_EQ(engine.waitExit(ExitTimeoutMs), 0);
+}
+
+// Book moves are for games on the clock: "movetime" (python-chess's analyse
+// with a time) searches and reports, a clock plays the book and says so.
+TEST(UciSession, MovetimeSearchesInABookPositionAndAGameClockPlaysTheBook) {
+  const std::string dir = makeScratchDirectory("uci-book");
+  {
+    // One entry: the initial position (its key in the .bin format), e2e4, weight 1.
+    const unsigned char entry[16] = {0x46, 0x3b, 0x96, 0x18, 0x16, 0x91, 0xfc, 0x9c,
+                                     0x03, 0x1c, 0x00, 0x01, 0,    0,    0,    0};
+    std::ofstream book(dir + "/one.bin", std::ios::binary);
+    book.write(reinterpret_cast<const char*>(entry), sizeof entry);
+  }
+  EngineProcess engine(dir);
+  ASSERT_TRUE(engine.started());
+  engine.send("uci\nsetoption name Book File value one.bin\nposition startpos\ngo movetime 300\n");
+  ASSERT_EQ(engine.waitForLine("uciok", 5000), "uciok");
+  std::string line;
+  std::string lastInfo;
+  while (engine.readLine(line, 5000) && line.rfind("bestmove", 0) != 0) {
+    EXPECT_EQ(line.find("book"), std::string::npos) << line;
+    if (line.rfind("info depth", 0) == 0) lastInfo = line;
+  }
+  EXPECT_NE(lastInfo.find(" score cp "), std::string::npos) << engine.transcript();
+  engine.send("go wtime 60000 btime 60000\n");
+  EXPECT_EQ(engine.waitForLine("info string", 5000), "info string book move e2e4")
+      << engine.transcript();
+  EXPECT_EQ(engine.waitForLine("bestmove", 5000).substr(0, 13), "bestmove e2e4");
+  engine.send("quit\n");
+  EXPECT_EQ(engine.waitExit(ExitTimeoutMs), 0);
 }
 
 TEST(UciSession, IsreadyIsAnsweredWhileSearchingAndStopGivesOneBestmove) {

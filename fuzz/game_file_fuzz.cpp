@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // 3. Position lines and PGN text of the playable records.
   TextOutput out;
-  fuzzCheck(out.open("records.txt", "wb"), "scratch output not opened");
+  fuzzCheck(out.open("records.txt", false), "scratch output not opened");
   for (int k = 0; k < read && k < MaxCheckedRecords; ++k) {
     writePgnGame(out, Games[k]);
     if (gameIsPlayable(Games[k])) writePositionLines(out, Games[k]);

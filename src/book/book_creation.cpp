@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 #include "book/opening_book.h"
 #include "db/position_database.h"
@@ -37,9 +38,10 @@ bool buildBook(BookFile& book, const char* baseName, PositionDatabase& db, Side 
     if (takenIntoBook(*record, side)) writing = book.append(record->key);
   }
   // 4. Index written (or the failed data write reported) and files closed.
-  if (!book.finish(message)) return false;
+  if (!book.finishWriting(message)) return false;
   if (!rewound || db.readFailed()) {
     snprintf(message, BookMessageBytes, "Cannot read the database for '%s'\n", baseName);
+    book.close();
     return false;
   }
   // 5. White's overall score in the database.
@@ -49,19 +51,29 @@ bool buildBook(BookFile& book, const char* baseName, PositionDatabase& db, Side 
 
 bool buildBook(const char* baseName, PositionDatabase& db, Side side, char* message) {
   auto book = std::make_unique<BookFile>();
-  return buildBook(*book, baseName, db, side, message);
+  return buildBook(*book, baseName, db, side, message) && book->commit(message);
 }
 
-void createBooks(DatabasePair& pair) {
+bool createBooks(DatabasePair& pair) {
   // Written apart from the book the engine plays with, which stays as opened.
   auto writer = std::make_unique<OpeningBook>();
   static constexpr const char* Names[2] = {"bookbtm", "bookwtm"};
+  // Both books are put in place only when both are written: a failure
+  // leaves the whole old book.
   for (Side side : {Black, White}) {
     printf("Generating %s...\n", Names[side]);
     if (!buildBook(writer->books[side], Names[side], pair.databases[side], side, writer->message)) {
       printf("%s\n", writer->message);
+      return false;
     }
   }
+  for (Side side : {Black, White}) {
+    if (!writer->books[side].commit(writer->message)) {
+      printf("%s\n", writer->message);
+      return false;
+    }
+  }
+  return true;
 }
 
 void runBookCreate() {
@@ -70,6 +82,13 @@ void runBookCreate() {
     printf("%s\n", pair.message);
     return;
   }
-  createBooks(pair);
-  printf("created.\n");
+  // A database without records would give an empty book, which the engine
+  // would then open in place of the default one.
+  for (auto [side, path] : {std::pair{Black, "black.db"}, std::pair{White, "white.db"}}) {
+    if (pair.databases[side].recordCount() <= 0) {
+      printf("No positions in database: %s\n", path);
+      return;
+    }
+  }
+  if (createBooks(pair)) printf("created.\n");
 }

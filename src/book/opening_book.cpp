@@ -1,6 +1,5 @@
 #include "book/opening_book.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,7 +21,6 @@ namespace {
 
 constexpr uint32_t LowKeyMask = 0xFFFFFFFFu;
 constexpr uint16_t HighKeyMask = 0x7FFF;  // key bits 32-46
-constexpr mode_t NewFileMode = 0644;
 
 uint32_t lowBits(uint64_t key) { return static_cast<uint32_t>(key & LowKeyMask); }
 uint16_t highBits(uint64_t key) { return static_cast<uint16_t>((key >> 32) & HighKeyMask); }
@@ -45,17 +43,10 @@ void formPath(char* out, size_t size, const char* directory, const char* baseNam
 // Paths in messages are cut to fit the message buffer.
 constexpr int MessagePathChars = 200;
 
-// A new book is written beside the old one under this suffix, then renamed.
-constexpr const char* TemporarySuffix = ".tmp";
-void formTemporaryPath(char* out, size_t size, const char* path) {
-  snprintf(out, size, "%s%s", path, TemporarySuffix);
-}
-
 }  // namespace
 
 BookFile::BookFile()
     : index_{},
-      indexFd_(-1),
       dataFd_(-1),
       lastLow_(0),
       lastHigh_(0),
@@ -66,24 +57,15 @@ BookFile::BookFile()
       dataPath_{},
       recordReads_(0),
       writeFailed_(false),
-      writing_(false),
       pendingRecords_(0) {}
 
 BookFile::~BookFile() { close(); }
 
 void BookFile::close() {
-  if (indexFd_ >= 0) ::close(indexFd_);
   if (dataFd_ >= 0) ::close(dataFd_);
-  indexFd_ = -1;
   dataFd_ = -1;
-  if (writing_) {
-    char temporary[BookPathBytes + 8];
-    formTemporaryPath(temporary, sizeof temporary, indexPath_);
-    unlink(temporary);
-    formTemporaryPath(temporary, sizeof temporary, dataPath_);
-    unlink(temporary);
-    writing_ = false;
-  }
+  indexOut_.discard();
+  dataOut_.discard();
   recordCount_ = 0;
   readPosition_ = 0;
   pendingRecords_ = 0;
@@ -99,19 +81,22 @@ bool BookFile::open(const char* directory, const char* baseName, char* message) 
 
   formPath(indexPath_, sizeof indexPath_, directory, baseName, ".mbx");
   std::fill(std::begin(index_), std::end(index_), 0u);
-  indexFd_ = ::open(indexPath_, O_RDONLY);
-  if (indexFd_ < 0) {
-    snprintf(message, BookMessageBytes, "Cannot load file: '%.*s'\n", MessagePathChars, indexPath_);
+  // Neither file may make the engine wait: a FIFO or device is refused.
+  bool notRegular = false;
+  const int indexFd = openRegularFile(indexPath_, &notRegular);
+  if (indexFd < 0) {
+    snprintf(message, BookMessageBytes, "Cannot load file: '%.*s'%s\n", MessagePathChars,
+             indexPath_, openFailureNote(notRegular));
     return false;
   }
   struct stat status;
   bool loaded = false;
-  if (fstat(indexFd_, &status) != 0) {
+  if (fstat(indexFd, &status) != 0) {
     snprintf(message, BookMessageBytes, "Cannot get file statistics: '%.*s'.\n", MessagePathChars,
              indexPath_);
   } else {
     static uint8_t raw[BookIndexBytes];
-    if (status.st_size != BookIndexBytes || !readExactAt(indexFd_, raw, BookIndexBytes, 0)) {
+    if (status.st_size != BookIndexBytes || !readExactAt(indexFd, raw, BookIndexBytes, 0)) {
       snprintf(message, BookMessageBytes, "Wrong file format '%.*s'.\n", MessagePathChars,
                indexPath_);
     } else {
@@ -119,17 +104,17 @@ bool BookFile::open(const char* directory, const char* baseName, char* message) 
       loaded = true;
     }
   }
-  ::close(indexFd_);
-  indexFd_ = -1;
+  ::close(indexFd);
   if (!loaded) {
     std::fill(std::begin(index_), std::end(index_), 0u);
     return false;
   }
 
   formPath(dataPath_, sizeof dataPath_, directory, baseName, ".mbk");
-  dataFd_ = ::open(dataPath_, O_RDONLY);
+  dataFd_ = openRegularFile(dataPath_, &notRegular);
   if (dataFd_ < 0) {
-    snprintf(message, BookMessageBytes, "Cannot open file: '%.*s'\n", MessagePathChars, dataPath_);
+    snprintf(message, BookMessageBytes, "Cannot open file: '%.*s'%s\n", MessagePathChars, dataPath_,
+             openFailureNote(notRegular));
     return false;
   }
   if (fstat(dataFd_, &status) != 0) {
@@ -206,29 +191,17 @@ bool BookFile::create(const char* baseName, char* message) {
   writeFailed_ = false;
   pendingRecords_ = 0;
   readPosition_ = 0;
-  // Both files are written afresh under temporary names: rewriting the book
-  // in place would change it under an engine that reads it with the old index.
-  char temporary[BookPathBytes + 8];
-  writing_ = true;
-  formTemporaryPath(temporary, sizeof temporary, indexPath_);
-  indexFd_ = ::open(temporary, O_WRONLY | O_CREAT | O_TRUNC, NewFileMode);
-  if (indexFd_ < 0) {
-    snprintf(message, BookMessageBytes, "Cannot create index file: '%.*s'\n", MessagePathChars,
-             indexPath_);
+  // Both files are written afresh beside the old ones: rewriting the book in
+  // place would change it under an engine that reads it with the old index.
+  if (!indexOut_.begin(indexPath_)) {
+    snprintf(message, BookMessageBytes, "Cannot create index file: '%.*s'%s\n", MessagePathChars,
+             indexPath_, indexOut_.note());
     close();
     return false;
   }
-  formTemporaryPath(temporary, sizeof temporary, dataPath_);
-  dataFd_ = ::open(temporary, O_WRONLY | O_CREAT | O_TRUNC, NewFileMode);
-  // A directory of the data file's name could never be replaced by it.
-  struct stat existing;
-  if (dataFd_ >= 0 && stat(dataPath_, &existing) == 0 && S_ISDIR(existing.st_mode)) {
-    ::close(dataFd_);
-    dataFd_ = -1;
-  }
-  if (dataFd_ < 0) {
-    snprintf(message, BookMessageBytes, "Cannot create file: '%.*s'\n", MessagePathChars,
-             dataPath_);
+  if (!dataOut_.begin(dataPath_)) {
+    snprintf(message, BookMessageBytes, "Cannot create file: '%.*s'%s\n", MessagePathChars,
+             dataPath_, dataOut_.note());
     close();
     return false;
   }
@@ -237,8 +210,8 @@ bool BookFile::create(const char* baseName, char* message) {
 
 bool BookFile::flushWrites() {
   if (pendingRecords_ == 0) return !writeFailed_;
-  if (!writeFailed_ &&
-      !writeAll(dataFd_, writeBuffer_, static_cast<size_t>(pendingRecords_) * BookRecordBytes)) {
+  if (!writeFailed_ && !writeAll(dataOut_.fd(), writeBuffer_,
+                                 static_cast<size_t>(pendingRecords_) * BookRecordBytes)) {
     writeFailed_ = true;
   }
   pendingRecords_ = 0;
@@ -246,7 +219,7 @@ bool BookFile::flushWrites() {
 }
 
 bool BookFile::append(uint64_t key) {
-  if (dataFd_ < 0 || writeFailed_) return false;
+  if (!dataOut_.active() || writeFailed_) return false;
   uint8_t* record = writeBuffer_ + pendingRecords_ * BookRecordBytes;
   storeLittle32(record, lowBits(key));
   const uint16_t high = highBits(key);
@@ -259,17 +232,15 @@ bool BookFile::append(uint64_t key) {
   return true;
 }
 
-bool BookFile::finish(char* message) {
-  if (indexFd_ < 0 || dataFd_ < 0) {
+bool BookFile::finishWriting(char* message) {
+  if (!indexOut_.active() || !dataOut_.active()) {
     snprintf(message, BookMessageBytes, "Writing indexes file error!\n");
     close();
     return false;
   }
-  // 1. The data file: its last records, then its close, both checked.
-  bool dataWritten = flushWrites();
-  if (::close(dataFd_) != 0) dataWritten = false;
-  dataFd_ = -1;
-  if (!dataWritten) {
+  // 1. The data file: its last records, then its sync and close, all checked.
+  if (!flushWrites()) dataOut_.fail();
+  if (!dataOut_.finishWriting()) {
     snprintf(message, BookMessageBytes, "Cannot write file: '%.*s'\n", MessagePathChars, dataPath_);
     close();
     return false;
@@ -282,27 +253,26 @@ bool BookFile::finish(char* message) {
   // 3. The whole table at once.
   static uint8_t raw[BookIndexBytes];
   for (int b = 0; b < BookBuckets; ++b) storeLittle32(raw + 4 * b, index_[b]);
-  bool indexWritten = writeAll(indexFd_, raw, BookIndexBytes);
-  if (::close(indexFd_) != 0) indexWritten = false;
-  indexFd_ = -1;
-  if (!indexWritten) {
-    snprintf(message, BookMessageBytes, "Writing indexes file error!\n");
+  if (!writeAll(indexOut_.fd(), raw, BookIndexBytes)) indexOut_.fail();
+  if (!indexOut_.finishWriting()) {
+    snprintf(message, BookMessageBytes, "Cannot write index file: '%.*s'\n", MessagePathChars,
+             indexPath_);
     close();
     return false;
   }
-  // 4. Both files into place, the data first. An engine that has the old
-  //    book open keeps reading the old files.
-  char temporary[BookPathBytes + 8];
-  formTemporaryPath(temporary, sizeof temporary, dataPath_);
-  const bool dataPlaced = rename(temporary, dataPath_) == 0;
-  formTemporaryPath(temporary, sizeof temporary, indexPath_);
-  if (!dataPlaced || rename(temporary, indexPath_) != 0) {
+  return true;
+}
+
+bool BookFile::commit(char* message) {
+  // Both files into place, the data first. An engine that has the old book
+  // open keeps reading the old files.
+  const bool dataPlaced = dataOut_.commit();
+  if (!dataPlaced || !indexOut_.commit()) {
     snprintf(message, BookMessageBytes, "Cannot replace file: '%.*s'\n", MessagePathChars,
              dataPlaced ? indexPath_ : dataPath_);
     close();
     return false;
   }
-  writing_ = false;
   return true;
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "core/replacement_file.h"
 #include "core/types.h"
 
 constexpr int BookBuckets = 131072;  // top 17 bits of the key
@@ -38,14 +39,19 @@ class BookFile {
   // Records read from the data file since it was opened (probe cost, for tests).
   uint64_t recordReads() const { return recordReads_; }
 
-  // Writing: create, append keys in ascending order, finish. The records
-  // go to temporary files that finish renames into place, so a reader of the
-  // older book keeps reading it, unchanged, until it opens the book again.
+  // Writing: create, append keys in ascending order, finishWriting, commit
+  // (finish does both). The records go to temporary files beside the book
+  // that commit renames into place, so a reader of the older book keeps
+  // reading it, unchanged, until it opens the book again.
   bool create(const char* baseName, char* message);
-  // False when the record could not be written; finish then reports it.
+  // False when the record could not be written; finishWriting then reports it.
   bool append(uint64_t key);
-  bool finish(char* message);
-  // Closes whatever is open (an unfinished write leaves no file); the book
+  // Writes the rest of the data and the index and closes both temporaries.
+  bool finishWriting(char* message);
+  // Puts both files in place, the data first.
+  bool commit(char* message);
+  bool finish(char* message) { return finishWriting(message) && commit(message); }
+  // Closes whatever is open (an uncommitted write leaves no file); the book
   // then behaves as empty.
   void close();
   const char* dataPath() const { return dataPath_; }
@@ -55,8 +61,9 @@ class BookFile {
   bool flushWrites();
 
   uint32_t index_[BookBuckets];
-  int indexFd_;
-  int dataFd_;
+  int dataFd_;  // the data file while reading
+  ReplacementFile indexOut_;
+  ReplacementFile dataOut_;
   uint32_t lastLow_;
   uint16_t lastHigh_;
   uint64_t readPosition_;
@@ -66,7 +73,6 @@ class BookFile {
   char dataPath_[BookPathBytes];
   uint64_t recordReads_;
   bool writeFailed_;
-  bool writing_;  // temporary files exist until finish renames them
   int pendingRecords_;
   uint8_t writeBuffer_[BookWriteBufferRecords * BookRecordBytes];
 };

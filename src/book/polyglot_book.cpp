@@ -1,6 +1,5 @@
 #include "book/polyglot_book.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,10 +9,10 @@
 
 #include "book/opening_book.h"
 #include "core/file_io.h"
+#include "core/replacement_file.h"
 
 namespace {
 
-constexpr mode_t NewFileMode = 0644;
 constexpr size_t WriteChunkEntries = 4096;
 
 }  // namespace
@@ -29,15 +28,14 @@ void PolyglotBook::close() {
 
 bool PolyglotBook::open(const char* path, char* message) {
   close();
-  const int fd = ::open(path, O_RDONLY);
-  if (fd < 0) {
-    snprintf(message, BookMessageBytes, "Cannot open book file: '%s'\n", path);
-    return false;
-  }
+  // A FIFO or device is refused, never waited on: the open cannot block.
+  bool notRegular = false;
+  const int fd = openRegularFile(path, &notRegular);
   struct stat status;
-  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-    snprintf(message, BookMessageBytes, "Not a book file: '%s'\n", path);
-    ::close(fd);
+  if (fd < 0 || fstat(fd, &status) != 0) {
+    snprintf(message, BookMessageBytes,
+             notRegular ? "Not a book file: '%s'\n" : "Cannot open book file: '%s'\n", path);
+    if (fd >= 0) ::close(fd);
     return false;
   }
   fd_ = fd;
@@ -83,29 +81,27 @@ bool writePolyglotBook(const char* path, std::vector<PolyglotEntry>& entries, ch
     if (a.weight != b.weight) return a.weight > b.weight;
     return a.move < b.move;
   });
-  const std::string temporary = std::string(path) + ".tmp";
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, NewFileMode);
-  if (fd < 0) {
-    snprintf(message, BookMessageBytes, "Cannot create file: '%s'\n", temporary.c_str());
+  ReplacementFile file;
+  if (!file.begin(path)) {
+    snprintf(message, BookMessageBytes, "Cannot create file: '%s'%s\n", path, file.note());
     return false;
   }
-  bool written = true;
   std::vector<uint8_t> chunk(WriteChunkEntries * PolyglotEntryBytes);
-  for (size_t first = 0; written && first < entries.size(); first += WriteChunkEntries) {
+  for (size_t first = 0; first < entries.size(); first += WriteChunkEntries) {
     const size_t count = std::min(WriteChunkEntries, entries.size() - first);
     for (size_t i = 0; i < count; ++i) {
       encodePolyglotEntry(entries[first + i], chunk.data() + i * PolyglotEntryBytes);
     }
-    written = writeAll(fd, chunk.data(), count * PolyglotEntryBytes);
+    if (!writeAll(file.fd(), chunk.data(), count * PolyglotEntryBytes)) {
+      file.fail();
+      break;
+    }
   }
-  if (::close(fd) != 0) written = false;
-  if (!written) {
-    unlink(temporary.c_str());
-    snprintf(message, BookMessageBytes, "Cannot write file: '%s'\n", temporary.c_str());
+  if (!file.finishWriting()) {
+    snprintf(message, BookMessageBytes, "Cannot write file: '%s'\n", path);
     return false;
   }
-  if (rename(temporary.c_str(), path) != 0) {
-    unlink(temporary.c_str());
+  if (!file.commit()) {
     snprintf(message, BookMessageBytes, "Cannot replace file: '%s'\n", path);
     return false;
   }

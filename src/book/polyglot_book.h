@@ -39,5 +39,6 @@ class PolyglotBook {
 
 // Writes the entries, sorted by key (then by weight, heaviest first), to a
 // temporary file beside `path` and renames it into place, so a reader of an
-// older file keeps reading that file. False with a message on failure.
+// older file keeps reading that file (a symbolic link is written through;
+// a directory, device or FIFO is refused). False with a message on failure.
 bool writePolyglotBook(const char* path, std::vector<PolyglotEntry>& entries, char* message);

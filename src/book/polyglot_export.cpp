@@ -5,6 +5,7 @@
 #include <memory>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "book/opening_book.h"
@@ -127,6 +128,12 @@ void runPolyglotExport(const char* path) {
   if (!pair.open("white.db", "black.db")) {
     printf("%s\n", pair.message);
     return;
+  }
+  for (auto [side, name] : {std::pair{Black, "black.db"}, std::pair{White, "white.db"}}) {
+    if (pair.databases[side].recordCount() <= 0) {
+      printf("No positions in database: %s\n", name);
+      return;
+    }
   }
   PolyglotExportSummary summary;
   char message[BookMessageBytes] = {};

@@ -1,9 +1,34 @@
 #include "core/file_io.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
+
+int openRegularFile(const char* path, bool* notRegular) {
+  if (notRegular != nullptr) *notRegular = false;
+  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat status;
+  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (notRegular != nullptr) *notRegular = true;
+    ::close(fd);
+    return -1;
+  }
+  // A regular file never makes a read wait: the descriptor reads as any other.
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
+std::FILE* openRegularStream(const char* path, bool* notRegular) {
+  const int fd = openRegularFile(path, notRegular);
+  if (fd < 0) return nullptr;
+  std::FILE* stream = fdopen(fd, "rb");
+  if (stream == nullptr) ::close(fd);
+  return stream;
+}
 
 bool readExactAt(int fd, void* buffer, size_t size, off_t offset) {
   auto* at = static_cast<uint8_t*>(buffer);

@@ -5,5 +5,6 @@
 
 extern std::ofstream EngineLog;
 
-// Opens (truncates) the log; write failures are ignored afterwards.
+// Opens (truncates) the log, which writes through every output at once;
+// write failures are ignored afterwards.
 void openEngineLog(const char* path = "Veltor.log");

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/file_io.h"
 #include "db/position_database.h"
 
 namespace {
@@ -42,6 +43,7 @@ struct PassState {
   int lastPercent = 0;
   bool success = true;
   bool writeFailed = false;
+  bool readFailed = false;
 };
 
 bool writeRecord(FILE* out, const PositionRecord& record) {
@@ -78,18 +80,23 @@ size_t readLine(FILE* in, char* line) {
   return consumed;
 }
 
-// Step 3: input and output; nothing is written unless both are open.
-bool openPassFiles(const char* inputPath, const char* outputPath, FILE*& in, FILE*& out,
-                   char* message) {
-  in = fopen(inputPath, "r");
+// Step 3: the input opened and checked, then the output's temporary made;
+// nothing is created unless the input opened.
+bool openPassFiles(const char* inputPath, const char* outputPath, FILE*& in,
+                   ReplacementFile& output, FILE*& out, char* message) {
+  bool notRegular = false;
+  in = openRegularStream(inputPath, &notRegular);
   if (!in) {
-    snprintf(message, DatabaseMessageBytes, "Cannot open file: %s\n", inputPath);
+    snprintf(message, DatabaseMessageBytes, "Cannot open file: %s%s\n", inputPath,
+             openFailureNote(notRegular));
     return false;
   }
-  out = fopen(outputPath, "wb");
+  out = output.begin(outputPath) ? output.stream("wb") : nullptr;
   if (!out) {
     fclose(in);
-    snprintf(message, DatabaseMessageBytes, "Cannot create file: %s\n", outputPath);
+    snprintf(message, DatabaseMessageBytes, "Cannot create file: %s%s\n", outputPath,
+             output.note());
+    output.discard();
     return false;
   }
   return true;
@@ -143,19 +150,21 @@ bool addToRecord(PassState& pass, const PositionRecord& record, const char* line
 // Step 5: the record in hand is written, also after a sort error, and both
 // files are closed. An input that could not be read to its end is a
 // failure, not a short database.
-void finishPassFiles(PassState& pass, FILE* in, FILE* out, const char* inputPath,
-                     const char* outputPath, char* message) {
+void finishPassFiles(PassState& pass, FILE* in, ReplacementFile& output, FILE* out,
+                     const char* inputPath, const char* outputPath, char* message) {
   const bool readFailed = ferror(in) != 0;
   fclose(in);
   if (!pass.writeFailed && pass.haveRecord && !writeRecord(out, pass.accumulated))
     pass.writeFailed = true;
-  if (fclose(out) != 0) pass.writeFailed = true;
+  if (pass.writeFailed) output.fail();
+  if (!output.finishWriting()) pass.writeFailed = true;
   if (pass.writeFailed) {
     snprintf(message, DatabaseMessageBytes, "Cannot write file: %s\n", outputPath);
     pass.success = false;
-  } else if (readFailed && pass.success) {
+  } else if (readFailed) {
     snprintf(message, DatabaseMessageBytes, "Cannot read file: %s\n", inputPath);
     pass.success = false;
+    pass.readFailed = true;
   }
 }
 
@@ -215,11 +224,12 @@ bool parsePositionLine(const char* line, PositionRecord& record) {
   return true;
 }
 
-bool createDatabase(const char* inputPath, const char* outputPath, char side, char* message) {
+DatabasePass createDatabase(const char* inputPath, const char* outputPath, char side,
+                            ReplacementFile& output, char* message) {
   // 1. The side of the pass.
   if (side != 'W' && side != 'B') {
     snprintf(message, DatabaseMessageBytes, "WRONG STM parameter: %c\n", side);
-    return false;
+    return DatabasePass::Failed;
   }
   const bool wantWhite = side == 'W';
 
@@ -227,13 +237,13 @@ bool createDatabase(const char* inputPath, const char* outputPath, char side, ch
   struct stat status;
   if (stat(inputPath, &status) != 0) {
     snprintf(message, DatabaseMessageBytes, "Cannot open file statistics: %s\n", inputPath);
-    return false;
+    return DatabasePass::Failed;
   }
 
   // 3. Input and output; nothing is written unless both are open.
   FILE* in = nullptr;
   FILE* out = nullptr;
-  if (!openPassFiles(inputPath, outputPath, in, out, message)) return false;
+  if (!openPassFiles(inputPath, outputPath, in, output, out, message)) return DatabasePass::Failed;
   printf("creating new database '%s':  0%%", outputPath);
   fflush(stdout);
 
@@ -265,10 +275,26 @@ bool createDatabase(const char* inputPath, const char* outputPath, char side, ch
 
   // 5. The record in hand is written, also after a sort error, and the files
   //    closed; a read or write failure fails the pass.
-  finishPassFiles(pass, in, out, inputPath, outputPath, message);
+  finishPassFiles(pass, in, output, out, inputPath, outputPath, message);
 
   // 6. A finished pass always ends by showing all of the input done.
   if (pass.success) printf("\b\b\b\b100%%... done.\n");
   fflush(stdout);
-  return pass.success;
+  // What was read short of the input's end is no database of it.
+  if (pass.writeFailed || pass.readFailed) {
+    output.discard();
+    return DatabasePass::Failed;
+  }
+  return pass.success ? DatabasePass::Done : DatabasePass::Unsorted;
+}
+
+bool createDatabase(const char* inputPath, const char* outputPath, char side, char* message) {
+  ReplacementFile output;
+  const DatabasePass pass = createDatabase(inputPath, outputPath, side, output, message);
+  if (pass == DatabasePass::Failed) return false;
+  if (!output.commit()) {
+    snprintf(message, DatabaseMessageBytes, "Cannot write file: %s\n", outputPath);
+    return false;
+  }
+  return pass == DatabasePass::Done;
 }

@@ -1,6 +1,7 @@
 #include "db/db_commands.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "core/position.h"
 #include "db/database_creation.h"
@@ -29,8 +30,23 @@ void runDbCreate(const char* inputPath, const char* name) {
   char message[DatabaseMessageBytes] = {};
   snprintf(blackPath, sizeof blackPath, "%s_black.db", name);
   snprintf(whitePath, sizeof whitePath, "%s_white.db", name);
-  if (createDatabase(inputPath, blackPath, 'B', message) &&
-      createDatabase(inputPath, whitePath, 'W', message)) {
+  // Both databases are put in place together, once both passes have ended;
+  // a failed pass keeps both old files. Input that stops being sorted keeps
+  // what was built up to there.
+  ReplacementFile black;
+  ReplacementFile white;
+  DatabasePass pass = createDatabase(inputPath, blackPath, 'B', black, message);
+  if (pass == DatabasePass::Done) pass = createDatabase(inputPath, whitePath, 'W', white, message);
+  if (pass != DatabasePass::Failed) {
+    for (auto [output, path] : {std::pair{&black, blackPath}, std::pair{&white, whitePath}}) {
+      if (output->active() && !output->commit()) {
+        snprintf(message, sizeof message, "Cannot write file: %.200s\n", path);
+        pass = DatabasePass::Failed;
+        break;
+      }
+    }
+  }
+  if (pass == DatabasePass::Done) {
     printf("created.\n");
   } else {
     printf("%s\n", message);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cinttypes>
 
+#include "core/file_io.h"
 #include "core/types.h"
 
 void PositionDatabase::close() {
@@ -16,27 +17,26 @@ void PositionDatabase::close() {
 }
 
 bool PositionDatabase::open(const char* path, char* message) {
-  // 1. A missing file is created empty, so that it opens as an empty database.
+  // 1. An existing regular file only: a missing one is no empty database
+  //    (nothing is created), and a FIFO or device is refused, never waited on.
   close();
   current_ = PositionRecord{};
   firstKey_ = lastKey_ = 0;
   readFailed_ = false;
   recordReads_ = 0;
+  bool notRegular = false;
+  file_ = openRegularStream(path, &notRegular);
   struct stat status;
-  if (stat(path, &status) != 0) {
-    if (FILE* created = fopen(path, "wb")) fclose(created);
-  }
-  // 2. Open for reading.
-  file_ = fopen(path, "rb");
   if (!file_ || fstat(fileno(file_), &status) != 0) {
-    snprintf(message, DatabaseMessageBytes, "Cannot open file: %s\n", path);
+    snprintf(message, DatabaseMessageBytes, "Cannot open file: %s%s\n", path,
+             openFailureNote(notRegular));
     close();
     return false;
   }
-  // 3. Whole records only; trailing bytes are ignored.
+  // 2. Whole records only; trailing bytes are ignored.
   recordCount_ = static_cast<int64_t>(status.st_size) / PositionRecordBytes;
   if (recordCount_ <= 0) return true;
-  // 4. The first and last keys bound every lookup; the middle record is
+  // 3. The first and last keys bound every lookup; the middle record is
   //    where the first binary search starts.
   bool read = readAt(0);
   firstKey_ = current_.key;

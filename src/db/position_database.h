@@ -17,7 +17,8 @@ class PositionDatabase {
   PositionDatabase& operator=(const PositionDatabase&) = delete;
 
   // Opening
-  // Opens the file for reading, creating it empty when it does not exist.
+  // Opens an existing regular file for reading; false, with the message
+  // filled, for a missing file or anything else.
   bool open(const char* path, char* message);
   void close();
   int64_t recordCount() const { return recordCount_; }

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "core/file_io.h"
+
 namespace {
 constexpr size_t ChunkSize = size_t{1} << 16;
 constexpr unsigned char ByteOrderMark[3] = {0xEF, 0xBB, 0xBF};
@@ -11,9 +13,9 @@ TextInput::TextInput() = default;
 
 TextInput::~TextInput() { close(); }
 
-bool TextInput::open(const char* path) {
+bool TextInput::open(const char* path, bool* notRegular) {
   close();
-  file_ = std::fopen(path, "rb");
+  file_ = openRegularStream(path, notRegular);
   if (file_ == nullptr) return false;
   capacity_ = PutBackLimit + ChunkSize;
   buffer_ = std::make_unique<unsigned char[]>(capacity_);

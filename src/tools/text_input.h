@@ -18,9 +18,10 @@ class TextInput {
   TextInput& operator=(const TextInput&) = delete;
 
   // Sources
-  // Opens a file for reading (a UTF-8 byte-order mark at its start is
-  // passed over); false when it cannot be opened.
-  bool open(const char* path);
+  // Opens a regular file for reading (a UTF-8 byte-order mark at its start
+  // is passed over); false when it cannot be opened or is no regular file
+  // (then *notRegular is true, when given).
+  bool open(const char* path, bool* notRegular = nullptr);
   // Reads from a copy of `text` (tests).
   void openText(const std::string& text);
   void close();

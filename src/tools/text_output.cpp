@@ -2,33 +2,33 @@
 
 #include <cstring>
 
+#include "core/file_io.h"
+
 namespace {
 constexpr size_t BufferSize = size_t{1} << 16;
 }  // namespace
 
 TextOutput::TextOutput() = default;
 
-TextOutput::~TextOutput() { close(); }
+TextOutput::~TextOutput() { discard(); }
 
-bool TextOutput::open(const char* path, const char* mode) {
-  close();
-  file_ = std::fopen(path, mode);
-  if (file_ == nullptr) return false;
+bool TextOutput::open(const char* path, bool append) {
+  discard();
   path_ = path;
-  // The own buffer replaces the stream's.
-  std::setvbuf(file_, nullptr, _IONBF, 0);
+  failed_ = false;
+  wrote_ = false;
+  if (!file_.begin(path, append)) return false;
   if (!buffer_) buffer_ = std::make_unique<char[]>(BufferSize);
   capacity_ = BufferSize;
   used_ = 0;
-  failed_ = false;
   return true;
 }
 
 void TextOutput::write(const char* text) { write(text, std::strlen(text)); }
 
 void TextOutput::writeThrough(const char* bytes, size_t count) {
-  if (file_ == nullptr || failed_) return;
-  if (std::fwrite(bytes, 1, count, file_) != count) failed_ = true;
+  if (!file_.active() || failed_) return;
+  if (!writeAll(file_.fd(), bytes, count)) failed_ = true;
 }
 
 bool TextOutput::flush() {
@@ -40,10 +40,16 @@ bool TextOutput::flush() {
 }
 
 bool TextOutput::close() {
-  if (file_ == nullptr) return !failed_;
+  if (capacity_ == 0) return !failed_;
   flush();
-  if (std::fclose(file_) != 0) failed_ = true;
-  file_ = nullptr;
+  if (failed_) file_.fail();
+  if (!file_.finishWriting()) failed_ = true;
   capacity_ = 0;
   return !failed_;
+}
+
+void TextOutput::discard() {
+  file_.discard();
+  capacity_ = 0;
+  used_ = 0;
 }

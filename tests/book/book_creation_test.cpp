@@ -1,12 +1,16 @@
 #include "book/book_creation.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "book/book_test_helpers.h"
 #include "book/opening_book.h"
+#include "book/opening_explorer.h"
+#include "book/polyglot_export.h"
 #include "db/db_test_helpers.h"
 #include "db/position_database.h"
 
@@ -69,31 +73,52 @@ TEST_F(BookCreation, BooksHoldTheTakenKeysAndTotalsCountEveryRecord) {
   EXPECT_FALSE(book->contains(White, 0x11));
 }
 
-TEST_F(BookCreation, MissingDatabasesGiveEmptyBooks) {
-  const std::string out = runCommand();
-  EXPECT_TRUE(fileExists("black.db"));
-  EXPECT_TRUE(fileExists("white.db"));
-  EXPECT_EQ(out.rfind("Generating bookbtm...\n", 0), 0u) << out;
-  EXPECT_NE(out.find("Generating bookwtm...\n"), std::string::npos);
-  EXPECT_EQ(out.substr(out.size() - 9), "created.\n");
-  auto book = std::make_unique<OpeningBook>();
-  ASSERT_TRUE(book->open()) << book->message;
-  EXPECT_EQ(book->books[Black].recordCount(), 0);
-  EXPECT_EQ(book->books[White].recordCount(), 0);
-  EXPECT_EQ(readWholeFile("bookbtm.mbx"), std::string(BookIndexBytes, '\0'));
+// Without usable databases nothing is written: the book in the directory
+// (which an engine started there would open) stays as it was.
+TEST_F(BookCreation, WithoutDatabasesTheOldBookStaysAndNothingIsCreated) {
+  writeBook("bookbtm", {0x10});
+  writeBook("bookwtm", {0x20});
+  const std::vector<std::string> before = directoryNames();
+  const std::string oldData = readWholeFile("bookbtm.mbk");
+  const auto output = [](void (*run)()) {
+    testing::internal::CaptureStdout();
+    run();
+    return testing::internal::GetCapturedStdout();
+  };
+  const auto exportBook = [] { runPolyglotExport("x.bin"); };
+  for (void (*run)() : {runBookCreate, runExplorer, +exportBook}) {
+    EXPECT_EQ(output(run), "Cannot open file: black.db\n\n");
+  }
+  writeDatabaseFile("black.db", {statsRecord(0x10, 1, 0, 0, 3, false)});
+  EXPECT_EQ(runCommand(), "Cannot open file: white.db\n\n");
+  // Empty databases would give an empty book (and a score of 0/0).
+  writeDatabaseFile("white.db", {});
+  EXPECT_EQ(runCommand(), "No positions in database: white.db\n");
+  EXPECT_EQ(output(exportBook), "No positions in database: white.db\n");
+  std::vector<std::string> expected = before;
+  expected.insert(expected.begin(), {"black.db"});
+  expected.push_back("white.db");
+  EXPECT_EQ(directoryNames(), expected);
+  EXPECT_EQ(readWholeFile("bookbtm.mbk"), oldData);
 }
 
-TEST_F(BookCreation, OneBookFailingDoesNotStopTheOther) {
-  writeDatabaseFile("white.db", {statsRecord(0x10, 0, 1, 0, 3)});
-  ASSERT_EQ(mkdir("bookbtm.mbk", 0755), 0);
-  const std::string out = runCommand();
-  EXPECT_EQ(out,
-            "Generating bookbtm...\nCannot create file: 'bookbtm.mbk'\n\n"
-            "Generating bookwtm...\nbookwtm: 0.000000\ncreated.\n");
+TEST_F(BookCreation, AFailingBookKeepsTheWholeOldBook) {
+  writeBook("bookbtm", {0x10});
+  const std::string oldIndex = readWholeFile("bookbtm.mbx");
+  writeDatabaseFile("black.db", {statsRecord(0x30, 1, 0, 0, 3, false)});
+  writeDatabaseFile("white.db", {statsRecord(0x40, 0, 1, 0, 3)});
+  ASSERT_EQ(mkdir("bookwtm.mbk", 0755), 0);
+  EXPECT_EQ(runCommand(),
+            "Generating bookbtm...\nbookbtm: 1.000000\n"
+            "Generating bookwtm...\nCannot create file: 'bookwtm.mbk' (not a regular file)\n\n");
+  EXPECT_EQ(readWholeFile("bookbtm.mbx"), oldIndex);
+  EXPECT_EQ(readWholeFile("bookbtm.mbk").size(), 6u);
   auto book = std::make_unique<BookFile>();
   char message[BookMessageBytes];
-  ASSERT_TRUE(book->open("bookwtm", message));
+  ASSERT_TRUE(book->open("bookbtm", message)) << message;
   EXPECT_TRUE(book->contains(0x10));
+  EXPECT_EQ(directoryNames(), (std::vector<std::string>{"black.db", "bookbtm.mbk", "bookbtm.mbx",
+                                                        "bookwtm.mbk", "white.db"}));
 }
 
 TEST_F(BookCreation, UnopenableDatabaseStopsTheCommand) {
@@ -104,17 +129,31 @@ TEST_F(BookCreation, UnopenableDatabaseStopsTheCommand) {
 }
 
 TEST_F(BookCreation, FailedBookWriteIsReported) {
-  if (!fileExists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  writeDatabaseFile("black.db", {statsRecord(0x10, 1, 0, 0, 3, false)});
+  std::vector<PositionRecord> records;
+  for (uint64_t key = 1; key <= 1000; ++key) records.push_back(statsRecord(key, 1, 0, 0, 3, false));
+  writeDatabaseFile("black.db", records);
+  writeTextFile("full.mbk", "old");
   PositionDatabase db;
   char message[BookMessageBytes] = {};
   ASSERT_TRUE(db.open("black.db", message));
-  // The new data file is written under a temporary name, then renamed.
-  ASSERT_EQ(symlink("/dev/full", "full.mbk.tmp"), 0);
   testing::internal::CaptureStdout();
-  EXPECT_FALSE(buildBook("full", db, Black, message));
+  {
+    // 6000 bytes of records do not fit, nor does the index.
+    FileSizeLimit fullDisk(4096);
+    EXPECT_FALSE(buildBook("full", db, Black, message));
+  }
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   EXPECT_STREQ(message, "Cannot write file: 'full.mbk'\n");
+  records.resize(1);
+  writeDatabaseFile("black.db", records);
+  ASSERT_TRUE(db.open("black.db", message));
+  {
+    FileSizeLimit fullDisk(4096);
+    EXPECT_FALSE(buildBook("full", db, Black, message));
+  }
+  EXPECT_STREQ(message, "Cannot write index file: 'full.mbx'\n");
+  EXPECT_EQ(readWholeFile("full.mbk"), "old");
+  EXPECT_EQ(directoryNames(), (std::vector<std::string>{"black.db", "full.mbk"}));
 }
 
 }  // namespace

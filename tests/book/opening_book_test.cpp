@@ -175,7 +175,7 @@ TEST_F(BookFiles, CreateFailuresNameTheirFile) {
   EXPECT_STREQ(message_, "Cannot create index file: 'no/dir/x.mbx'\n");
   ASSERT_EQ(mkdir("y.mbk", 0755), 0);
   EXPECT_FALSE(book_->create("y", message_));
-  EXPECT_STREQ(message_, "Cannot create file: 'y.mbk'\n");
+  EXPECT_STREQ(message_, "Cannot create file: 'y.mbk' (not a regular file)\n");
 }
 
 TEST_F(BookFiles, OpeningBookStopsAtAMissingBlackBook) {

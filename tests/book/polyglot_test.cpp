@@ -1,6 +1,8 @@
 // The .bin book format: keys against the format's published values and an
 // independent implementation, move encoding, entry bytes, reading by key.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -190,14 +192,56 @@ TEST_F(PolyglotFiles, EntriesAreWrittenBigEndianSortedAndFoundByKey) {
 }
 
 TEST_F(PolyglotFiles, AFailedWriteLeavesTheOldBookInPlace) {
-  if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
   std::vector<PolyglotEntry> entries = {{1, 2, 3, 0}};
   char message[BookMessageBytes] = {};
   ASSERT_TRUE(writePolyglotBook("b.bin", entries, message)) << message;
-  ASSERT_EQ(symlink("/dev/full", "b.bin.tmp"), 0);
-  EXPECT_FALSE(writePolyglotBook("b.bin", entries, message));
-  EXPECT_STREQ(message, "Cannot write file: 'b.bin.tmp'\n");
+  std::vector<PolyglotEntry> many(1000, PolyglotEntry{5, 6, 7, 0});
+  {
+    FileSizeLimit fullDisk(4096);
+    EXPECT_FALSE(writePolyglotBook("b.bin", many, message));
+  }
+  EXPECT_STREQ(message, "Cannot write file: 'b.bin'\n");
   EXPECT_EQ(readWholeFile("b.bin").size(), 16u);
+  EXPECT_EQ(directoryNames(), std::vector<std::string>{"b.bin"});
+}
+
+// A symbolic link is written through to the file it names (made if need
+// be); a FIFO, directory or device is never replaced.
+TEST_F(PolyglotFiles, WritesThroughLinksAndReplacesNothingButRegularFiles) {
+  std::vector<PolyglotEntry> entries = {{1, 2, 3, 0}};
+  char message[BookMessageBytes] = {};
+  { std::ofstream("real.bin") << "old"; }
+  ASSERT_EQ(symlink("real.bin", "link.bin"), 0);
+  ASSERT_EQ(symlink("new.bin", "dangling.bin"), 0);
+  for (const char* path : {"link.bin", "dangling.bin"}) {
+    ASSERT_TRUE(writePolyglotBook(path, entries, message)) << message;
+    struct stat status;
+    ASSERT_EQ(lstat(path, &status), 0);
+    EXPECT_TRUE(S_ISLNK(status.st_mode)) << path;
+  }
+  EXPECT_EQ(readWholeFile("real.bin").size(), 16u);
+  EXPECT_EQ(readWholeFile("new.bin").size(), 16u);
+
+  ASSERT_EQ(mkfifo("fifo.bin", 0644), 0);
+  ASSERT_EQ(mkdir("dir.bin", 0755), 0);
+  // A device node of our own where one can be made (as root), else a link to one.
+  if (mknod("null.bin", S_IFCHR | 0666, makedev(1, 3)) != 0) {
+    ASSERT_EQ(symlink("/dev/null", "null.bin"), 0);
+  }
+  for (const char* path : {"fifo.bin", "dir.bin", "null.bin"}) {
+    EXPECT_FALSE(writePolyglotBook(path, entries, message));
+    EXPECT_EQ(message, std::string("Cannot create file: '") + path + "' (not a regular file)\n");
+  }
+  struct stat status;
+  ASSERT_EQ(stat("fifo.bin", &status), 0);
+  EXPECT_TRUE(S_ISFIFO(status.st_mode));
+  ASSERT_EQ(stat("dir.bin", &status), 0);
+  EXPECT_TRUE(S_ISDIR(status.st_mode));
+  ASSERT_EQ(stat("null.bin", &status), 0);
+  EXPECT_TRUE(S_ISCHR(status.st_mode));
+  EXPECT_EQ(directoryNames(),
+            (std::vector<std::string>{"dangling.bin", "dir.bin", "fifo.bin", "link.bin", "new.bin",
+                                      "null.bin", "real.bin"}));
 }
 
 TEST_F(PolyglotFiles, MovesAreChosenInProportionToTheirWeights) {

@@ -1,6 +1,7 @@
 #include "db/database_creation.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -198,19 +199,78 @@ TEST_F(DatabaseCreation, FailuresLeaveMessagesAndWriteNothing) {
   EXPECT_FALSE(pass.ok);
   EXPECT_EQ(pass.message, "Cannot create file: no/dir/out.db\n");
 
-  // Status readable, contents not: a directory.
+  // Status readable, contents not: a directory or a FIFO (never waited on).
   ASSERT_EQ(mkdir("adir", 0755), 0);
-  testing::internal::CaptureStdout();
-  EXPECT_FALSE(createDatabase("adir", "dir.db", 'W', message));
-  testing::internal::GetCapturedStdout();
-  EXPECT_STREQ(message, "Cannot read file: adir\n");
+  ASSERT_EQ(mkfifo("fifo", 0644), 0);
+  for (const char* input : {"adir", "fifo"}) {
+    EXPECT_FALSE(createDatabase(input, "dir.db", 'W', message));
+    EXPECT_EQ(message, std::string("Cannot open file: ") + input + " (not a regular file)\n");
+  }
+  EXPECT_FALSE(fileExists("dir.db"));
 }
 
-TEST_F(DatabaseCreation, WriteFailureIsNotSuccess) {
-  if (!fileExists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  PassResult pass = runPass(line("0000000000000010", 'w', 'W', 1), 'W', "/dev/full");
-  EXPECT_FALSE(pass.ok);
-  EXPECT_EQ(pass.message, "Cannot write file: /dev/full\n");
+// Position lines of `count` keys for each side, sorted: 54 bytes a record.
+std::string manyLines(int count) {
+  std::string lines;
+  for (int k = 0; k < count; ++k) {
+    char key[17];
+    snprintf(key, sizeof key, "%016X", 0x100 + k);
+    lines += line(key, 'w', 'W', 1) + line(key, 'b', 'D', 2);
+  }
+  return lines;
+}
+
+// The limit lets the captured output through but not 200 records.
+constexpr unsigned long FullDiskBytes = 4000;
+
+TEST_F(DatabaseCreation, WriteFailureIsNotSuccessAndKeepsTheOldFile) {
+  writeTextFile("old.db", "old bytes");
+  writeTextFile("in.pos", manyLines(200));
+  char message[DatabaseMessageBytes] = {};
+  testing::internal::CaptureStdout();
+  {
+    FileSizeLimit fullDisk(FullDiskBytes);
+    EXPECT_FALSE(createDatabase("in.pos", "old.db", 'W', message));
+  }
+  EXPECT_EQ(testing::internal::GetCapturedStdout().find("done."), std::string::npos);
+  EXPECT_STREQ(message, "Cannot write file: old.db\n");
+  EXPECT_EQ(readWholeFile("old.db"), "old bytes");
+  // A device is not replaced by a database.
+  if (fileExists("/dev/full")) {
+    EXPECT_FALSE(createDatabase("in.pos", "/dev/full", 'W', message));
+    EXPECT_STREQ(message, "Cannot create file: /dev/full (not a regular file)\n");
+  }
+}
+
+// An input that does not open leaves both databases as they were (nothing
+// is created), and a failed pass keeps the old pair whole.
+TEST_F(DatabaseCreation, CommandFailuresKeepBothOldDatabases) {
+  writeTextFile("y_black.db", "old black");
+  writeTextFile("y_white.db", "old white");
+  ASSERT_EQ(mkdir("adir", 0755), 0);
+  const auto run = [](const char* input, const char* name) {
+    testing::internal::CaptureStdout();
+    runDbCreate(input, name);
+    return testing::internal::GetCapturedStdout();
+  };
+  EXPECT_EQ(run("adir", "y"), "Cannot open file: adir (not a regular file)\n\n");
+  EXPECT_EQ(run("adir", "fresh"), "Cannot open file: adir (not a regular file)\n\n");
+  EXPECT_EQ(run("missing.pos", "y"), "Cannot open file statistics: missing.pos\n\n");
+  EXPECT_FALSE(fileExists("fresh_black.db"));
+  writeTextFile("games.pos", manyLines(200));
+  std::string out;
+  {
+    FileSizeLimit fullDisk(FullDiskBytes);
+    out = run("games.pos", "y");
+  }
+  EXPECT_NE(out.find("Cannot write file: y_black.db\n"), std::string::npos) << out;
+  EXPECT_EQ(out.find("created."), std::string::npos) << out;
+  EXPECT_EQ(readWholeFile("y_black.db"), "old black");
+  EXPECT_EQ(readWholeFile("y_white.db"), "old white");
+  out = run("games.pos", "y");
+  EXPECT_EQ(out.substr(out.size() - 9), "created.\n");
+  EXPECT_EQ(readDatabase("y_black.db").size(), 200u);
+  EXPECT_EQ(readDatabase("y_white.db").size(), 200u);
 }
 
 TEST_F(DatabaseCreation, CommandBuildsBlackThenWhite) {

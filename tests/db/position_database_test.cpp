@@ -1,6 +1,7 @@
 #include "db/position_database.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -22,13 +23,25 @@ std::vector<PositionRecord> ascendingRecords(int count) {
   return records;
 }
 
-TEST(PositionDatabase, MissingFileIsCreatedEmpty) {
+TEST(PositionDatabase, OnlyAnExistingRegularFileOpensAndNothingIsCreated) {
   ScopedWorkingDirectory dir("db-missing");
   ASSERT_TRUE(dir.entered());
   PositionDatabase db;
   char message[DatabaseMessageBytes] = {};
-  ASSERT_TRUE(db.open("none.db", message));
-  EXPECT_TRUE(fileExists("none.db"));
+  EXPECT_FALSE(db.open("none.db", message));
+  EXPECT_STREQ(message, "Cannot open file: none.db\n");
+  EXPECT_FALSE(fileExists("none.db"));
+  // A directory, and a FIFO that would block an open for reading until a
+  // writer came.
+  ASSERT_EQ(mkdir("adir", 0755), 0);
+  EXPECT_FALSE(db.open("adir", message));
+  EXPECT_STREQ(message, "Cannot open file: adir (not a regular file)\n");
+  ASSERT_EQ(mkfifo("fifo", 0644), 0);
+  EXPECT_FALSE(db.open("fifo", message));
+  EXPECT_STREQ(message, "Cannot open file: fifo (not a regular file)\n");
+
+  writeDatabaseFile("empty.db", {});
+  ASSERT_TRUE(db.open("empty.db", message)) << message;
   EXPECT_EQ(db.recordCount(), 0);
   EXPECT_EQ(db.find(0), nullptr);
   EXPECT_EQ(db.findLinear(0), nullptr);
@@ -149,22 +162,31 @@ TEST(DatabasePair, BlackOpensFirstAndAFailureStopsWhite) {
   DatabasePair pair;
   EXPECT_FALSE(pair.open("w.db", "missing/b.db"));
   EXPECT_STREQ(pair.message, "Cannot open file: missing/b.db\n");
-  EXPECT_FALSE(fileExists("w.db"));
-  ASSERT_TRUE(pair.open("w.db", "b.db"));
-  EXPECT_TRUE(fileExists("w.db"));
-  EXPECT_TRUE(fileExists("b.db"));
+  writeDatabaseFile("b.db", {});
+  EXPECT_FALSE(pair.open("w.db", "b.db"));
+  EXPECT_STREQ(pair.message, "Cannot open file: w.db\n");
+  writeDatabaseFile("w.db", {});
+  EXPECT_TRUE(pair.open("w.db", "b.db"));
 }
 
-TEST(DbShow, EmptyDirectoryCreatesBothFilesAndFindsNothing) {
+TEST(DbShow, WithoutDatabasesSaysSoAndCreatesNothing) {
   ScopedWorkingDirectory dir("db-show-empty");
   ASSERT_TRUE(dir.entered());
   Pos.side = White;
   Pos.key = 0x1234;
+  for (bool linear : {false, true}) {
+    testing::internal::CaptureStdout();
+    runDbShow(linear);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Cannot open file: black.db\n\n");
+    EXPECT_FALSE(fileExists("black.db"));
+    EXPECT_FALSE(fileExists("white.db"));
+  }
+  // Empty databases know no position.
+  writeDatabaseFile("black.db", {});
+  writeDatabaseFile("white.db", {});
   testing::internal::CaptureStdout();
   runDbShow(false);
-  std::string out = testing::internal::GetCapturedStdout();
-  EXPECT_TRUE(fileExists("black.db"));
-  EXPECT_TRUE(fileExists("white.db"));
+  const std::string out = testing::internal::GetCapturedStdout();
   ASSERT_GE(out.size(), 18u);
   EXPECT_EQ(out.substr(out.size() - 18), "record not found.\n");
 }

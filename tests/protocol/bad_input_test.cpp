@@ -2,6 +2,7 @@
 // every command cut off where its arguments should follow, and set-up
 // positions that no game reaches.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <sstream>
 #include <string>
@@ -146,6 +147,41 @@ TEST(ProtocolBadInput, HandingTheMoveOverVoidsTheEnPassantSquare) {
                 "setboard rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR w KQkq -\nperft 2\nquit\n");
   EXPECT_EQ(nodeCounts(flipped.out), nodeCounts(set.out));
   EXPECT_NE(nodeCounts(set.out), "");
+}
+
+// A FIFO where a book file belongs once blocked the engine in its open for
+// good ("quit" and the end of the input went unread): a book is opened
+// without waiting and refused when it is no regular file, at start-up too.
+TEST(ProtocolBadInput, AFifoForABookIsRefusedNotWaitedOn) {
+  constexpr int FifoTimeoutMs = 5000;
+  const std::string dir = makeScratchDirectory("bad-input-fifo");
+  ASSERT_EQ(mkfifo((dir + "/f.bin").c_str(), 0644), 0);
+  ASSERT_EQ(mkfifo((dir + "/bookbtm.mbx").c_str(), 0644), 0);
+  const struct {
+    const char* script;
+    std::vector<std::string> expected;
+  } sessions[] = {
+      {"xboard\nbookfile f.bin\noption BookFile=f.bin\nping 1\n",
+       {"BOOK ERROR: Cannot load file: 'bookbtm.mbx' (not a regular file)\n",
+        "Not a book file: 'f.bin'\n",
+        "tellusererror BookFile not opened: Not a book file: 'f.bin'\n", "pong 1\n"}},
+      {"uci\nsetoption name Book File value f.bin\nisready\n",
+       {"info string setoption: Book File not opened: Not a book file: 'f.bin'\n", "readyok\n"}},
+  };
+  for (const auto& session : sessions) {
+    SCOPED_TRACE(session.script);
+    EngineProcess engine(dir);
+    ASSERT_TRUE(engine.started());
+    engine.send(session.script);
+    engine.closeInput();
+    const std::string out = engine.readToEnd(FifoTimeoutMs);
+    EXPECT_EQ(engine.waitExit(FifoTimeoutMs), 0) << out;
+    size_t at = 0;
+    for (const std::string& line : session.expected) {
+      at = out.find(line, at);
+      ASSERT_NE(at, std::string::npos) << line << " in:\n" << out;
+    }
+  }
 }
 
 }  // namespace

@@ -152,4 +152,20 @@ TEST(Transcript, EndOfInputEndsTheProgram) {
   EXPECT_EQ(cut.out, std::string(XboardFeatureLines) + NoBookOutput);
 }
 
+// A GUI may kill the engine at any moment (some do right after the
+// handshake): every line logged so far is already in the file.
+TEST(Transcript, TheLogIsOnDiskAsItIsWritten) {
+  const std::string dir = makeScratchDirectory("transcript-live");
+  EngineProcess engine(dir);
+  ASSERT_TRUE(engine.started());
+  engine.send("xboard\nprotover 2\nnew\nforce\ne2e4\nping 7\n");
+  ASSERT_EQ(engine.waitForLine("pong 7", 20000), "pong 7");
+  EXPECT_EQ(readWholeFile(dir + "/Veltor.log"),
+            std::string(NoBookLog) +
+                "::cmd:: protover\n::cmd:: new\n::cmd:: force\n"
+                "-M: entered StopEngine\n-M: exited StopEngine\n::cmd:: e2e4\n" +
+                keyLine("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", {"e2e4"}) +
+                "::cmd:: ping\n");
+}  // the engine is killed here, still waiting for input
+
 }  // namespace

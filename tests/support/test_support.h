@@ -36,6 +36,24 @@ class ScratchDirectory {
 std::vector<std::string> splitLines(const std::string& text);
 // Whole contents of a file ("" when it cannot be read).
 std::string readWholeFile(const std::string& path);
+// The names in a directory, sorted (a leftover temporary shows up here).
+std::vector<std::string> directoryNames(const std::string& path = ".");
+
+// While it lives, no file this process writes grows beyond `bytes`: a write
+// past that fails as on a full disk (SIGXFSZ is ignored meanwhile). Standard
+// output captured by a test goes to a file too: keep it below the limit.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(unsigned long bytes);
+  ~FileSizeLimit();
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  unsigned long previousSoft_;
+  unsigned long previousHard_;
+  void (*previousHandler_)(int);
+};
 
 // Skips the calling test, with a one-line reason, when this file or folder of
 // the shared reference data is missing.

@@ -326,7 +326,7 @@ TEST_F(Converters, GameToPosAppendsAndRefusesIllegalRecords) {
   EXPECT_EQ(output([] { gameToPos("illegal.bin", "q.txt"); }),
             "Converting 1 games [  0%]...ERROR: MOVE NOT LEGAL\nconverted: 0 games.\n");
   EXPECT_EQ(output([] { gameToPos("g.bin", "no/such/dir.txt"); }),
-            "Cannot create DB output file: 'no/such/dir.txt'\n");
+            "Cannot create POS output file: 'no/such/dir.txt'\n");
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ jobs="${VELTOR_JOBS:-$(nproc)}"
 # The recipe.
 epochs=1000
 rate=2.0
-games=16000
+games=8000
 nodes=5000
 
 for f in masters-pgnmentor.pgn twic0920.pgn; do

@@ -303,13 +303,7 @@ void logOpenedBook() {
 
 }  // namespace
 
-bool findAndOpenBooks() {
-  if (Book.open("")) {
-    logOpenedBook();
-    return true;
-  }
-  char failure[BookMessageBytes];
-  snprintf(failure, sizeof failure, "%s", Book.message);
+std::vector<std::string> defaultBookDirectories() {
   std::vector<std::string> candidates;
   if (const char* chosen = std::getenv(DefaultBookVariable)) {
     if (chosen[0] != '\0') candidates.push_back(chosen);
@@ -320,7 +314,17 @@ bool findAndOpenBooks() {
         candidates.push_back(home + "/" + relative);
     }
   }
-  for (const std::string& directory : candidates) {
+  return candidates;
+}
+
+bool findAndOpenBooks() {
+  if (Book.open("")) {
+    logOpenedBook();
+    return true;
+  }
+  char failure[BookMessageBytes];
+  snprintf(failure, sizeof failure, "%s", Book.message);
+  for (const std::string& directory : defaultBookDirectories()) {
     if (Book.open(directory.c_str())) {
       EngineLog << "-M: no book in the current directory: " << failure << std::flush;
       logOpenedBook();

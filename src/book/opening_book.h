@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "core/replacement_file.h"
 #include "core/types.h"
@@ -99,3 +101,7 @@ constexpr int BookPlyLimit = 64;
 // opened. False when none opened: Book.message then holds the current
 // directory's failure and Book is as the current directory left it.
 bool findAndOpenBooks();
+// The directories the default book is looked for in, in order: the one
+// $VELTOR_BOOK_DIR names (none when it is set but empty), else those beside
+// the executable.
+std::vector<std::string> defaultBookDirectories();

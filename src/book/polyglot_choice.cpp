@@ -1,5 +1,6 @@
 #include "book/polyglot_choice.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -34,9 +35,15 @@ bool usePolyglotBook(const char* path, char* message) {
 const PolyglotBook& polyglotBookInUse() { return InUse; }
 
 int polyglotCandidates(Move* moves, uint32_t* weights) {
-  if (!InUse.isOpen() || !positionIsSetUp()) return 0;
+  return polyglotCandidates(InUse, moves, weights);
+}
+
+Move choosePolyglotMove(uint32_t r) { return choosePolyglotMove(InUse, r); }
+
+int polyglotCandidates(const PolyglotBook& book, Move* moves, uint32_t* weights) {
+  if (!book.isOpen() || !positionIsSetUp()) return 0;
   static PolyglotEntry entries[PolyglotMaxEntriesPerKey];
-  const int found = InUse.entriesOf(polyglotKey(Pos), entries, PolyglotMaxEntriesPerKey);
+  const int found = book.entriesOf(polyglotKey(Pos), entries, PolyglotMaxEntriesPerKey);
   if (found == 0) return 0;
   CheckInfo info;
   computeCheckInfo(info);
@@ -61,10 +68,17 @@ int polyglotCandidates(Move* moves, uint32_t* weights) {
   return count;
 }
 
-Move choosePolyglotMove(uint32_t r) {
+Move choosePolyglotMove(const PolyglotBook& book, uint32_t r, uint32_t minimumShare) {
   Move moves[PolyglotMaxEntriesPerKey];
   uint32_t weights[PolyglotMaxEntriesPerKey];
-  const int count = polyglotCandidates(moves, weights);
+  const int count = polyglotCandidates(book, moves, weights);
+  if (minimumShare > 0) {
+    uint32_t heaviest = 0;
+    for (int i = 0; i < count; ++i) heaviest = std::max(heaviest, weights[i]);
+    for (int i = 0; i < count; ++i) {
+      if (static_cast<uint64_t>(weights[i]) * minimumShare < heaviest) weights[i] = 0;
+    }
+  }
   uint64_t total = 0;
   for (int i = 0; i < count; ++i) total += weights[i];
   if (total == 0) return 0;

@@ -16,6 +16,11 @@ const PolyglotBook& polyglotBookInUse();
 // The book's legal moves for the side to move, with their weights; entries
 // that name no legal move or weigh 0 are skipped. Returns their number (at
 // most PolyglotMaxEntriesPerKey).
-int polyglotCandidates(Move* moves, uint32_t* weights);
+int polyglotCandidates(const PolyglotBook& book, Move* moves, uint32_t* weights);
 // A candidate drawn with the value r in proportion to its weight; 0 if none.
+// Candidates weighing less than 1/minimumShare of the heaviest are left out
+// (0: none is).
+Move choosePolyglotMove(const PolyglotBook& book, uint32_t r, uint32_t minimumShare = 0);
+// The same two for the book in use.
+int polyglotCandidates(Move* moves, uint32_t* weights);
 Move choosePolyglotMove(uint32_t r);

@@ -30,12 +30,11 @@ struct Counts {
 using CountsByKey = std::unordered_map<uint64_t, Counts>;
 
 // The records of one database that enough games passed through.
-bool loadCounts(PositionDatabase& db, CountsByKey& out) {
+bool loadCounts(PositionDatabase& db, CountsByKey& out, uint32_t minGames) {
   if (!db.rewind()) return db.recordCount() == 0;
   while (const PositionRecord* record = db.next()) {
     const uint64_t games = uint64_t{record->whiteWins} + record->blackWins + record->draws;
-    if (games >= PolyglotExportMinGames)
-      out[record->key] = {record->whiteWins, record->blackWins, record->draws};
+    if (games >= minGames) out[record->key] = {record->whiteWins, record->blackWins, record->draws};
   }
   return !db.readFailed();
 }
@@ -100,11 +99,11 @@ class Walk {
 }  // namespace
 
 bool exportPolyglotBook(DatabasePair& pair, const char* path, PolyglotExportSummary& summary,
-                        char* message) {
+                        char* message, uint32_t minGames) {
   summary = {};
   CountsByKey counts[2];
   for (Side side : {Black, White}) {
-    if (!loadCounts(pair.databases[side], counts[side])) {
+    if (!loadCounts(pair.databases[side], counts[side], minGames)) {
       snprintf(message, BookMessageBytes, "Cannot read the database of %s to move\n",
                side == White ? "White" : "Black");
       return false;
@@ -123,7 +122,7 @@ bool exportPolyglotBook(DatabasePair& pair, const char* path, PolyglotExportSumm
   return writePolyglotBook(path, entries, message);
 }
 
-void runPolyglotExport(const char* path) {
+void runPolyglotExport(const char* path, uint32_t minGames) {
   DatabasePair pair;
   if (!pair.open("white.db", "black.db")) {
     printf("%s\n", pair.message);
@@ -137,7 +136,7 @@ void runPolyglotExport(const char* path) {
   }
   PolyglotExportSummary summary;
   char message[BookMessageBytes] = {};
-  if (!exportPolyglotBook(pair, path, summary, message)) {
+  if (!exportPolyglotBook(pair, path, summary, message, minGames)) {
     printf("%s", message);
     return;
   }

@@ -1,5 +1,7 @@
 #include "game/search_dispatch.h"
 
+#include "book/book_choice.h"
+#include "book/masters_book.h"
 #include "core/position.h"
 #include "search/root_search.h"
 #include "search/search_state.h"
@@ -19,6 +21,11 @@ void setSearchMode(SearchMode mode) {
 }
 
 SearchMode searchMode() { return Mode; }
+
+Move chooseGameBookMove() {
+  return Mode == SearchMode::Strong || strengthLimited() ? chooseMastersBookMove()
+                                                         : chooseBookMove();
+}
 
 Move runSearch() {
   if (strengthLimited()) return limitedStrengthSearch();

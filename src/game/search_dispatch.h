@@ -10,6 +10,11 @@ enum class SearchMode { Default, Strong };
 void setSearchMode(SearchMode mode);
 SearchMode searchMode();
 
+// The book move of the mode that plays: the strong mode (and play at a set
+// strength) chooses by weight from the .bin book in use or masters.bin, the
+// default mode as its books always have; 0 when the book has none.
+Move chooseGameBookMove();
+
 // Searches the current position; the answer is in SearchBestMove and
 // SearchBestScore as after iterativeDeepening().
 Move runSearch();

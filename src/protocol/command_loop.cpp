@@ -346,10 +346,17 @@ void commandStrong() {
   std::printf("strong: %s\n", searchMode() == SearchMode::Strong ? "on" : "off");
 }
 
+// "bookexport FILE [MINGAMES]": a number already sent after the file name is
+// the minimum of games (a number alone is no command, so nothing is lost).
 void commandBookExport() {
   char path[WordBufferSize];
   readWord(path, sizeof path);
-  runPolyglotExport(path);
+  char next[WordBufferSize];
+  int minGames = static_cast<int>(PolyglotExportMinGames);
+  if (peekWord(next, sizeof next) && next[0] >= '0' && next[0] <= '9' && readInt(minGames) &&
+      minGames < 1)
+    minGames = 1;
+  runPolyglotExport(path, static_cast<uint32_t>(minGames));
 }
 
 void commandExplore() { runExplorer(); }

@@ -184,7 +184,7 @@ void decideMove() {
 
   // 2. Book.
   if (Pos.gamePly < BookPlyLimit) {
-    Move m = chooseBookMove();
+    Move m = chooseGameBookMove();
     if (m != 0 && isLegalMove(m)) {
       playGameMove(m);
       sendMove(m, text);

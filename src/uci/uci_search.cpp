@@ -295,7 +295,7 @@ Move bookMove() {
       Limits.searchMoveCount > 0 || Pos.gamePly >= BookPlyLimit) {
     return 0;
   }
-  const Move m = chooseBookMove();
+  const Move m = chooseGameBookMove();
   if (m == 0 || !isLegalMove(m)) return 0;
   char text[8];
   moveToText(text, m);

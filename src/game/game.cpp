@@ -28,6 +28,7 @@ char SetUpText[SetUpTextCapacity];
 RecordedStep Steps[MaxRecordedPlies];
 int StepCount = 0;
 bool RecordComplete = true;
+uint32_t GameChanges = 0;
 
 void record(RecordedStep step) {
   if (StepCount < MaxRecordedPlies) {
@@ -61,6 +62,7 @@ bool setUpGame(const char* fen, SearchTables tables) {
   FenTestMove testMove{};
   if (!readFen(fen, &testMove, FenCheck::PlayableSetUp)) return false;
   std::snprintf(SetUpText, sizeof SetUpText, "%s", fen);
+  ++GameChanges;
   StepCount = 0;
   RecordComplete = true;
   PliesBeforeSetUp = pliesBeforeSetUp(fen);
@@ -79,6 +81,7 @@ bool setUpGame(const char* fen, SearchTables tables) {
 
 bool playGameMove(Move m) {
   if (!makeGameMove(m)) return false;
+  ++GameChanges;
   record({m, Pos.side});
   resetMoveOrderingTables();
   return true;
@@ -87,6 +90,7 @@ bool playGameMove(Move m) {
 void setGameSideToMove(Side side) {
   if (side == Pos.side) return;
   setSideToMove(side);
+  ++GameChanges;
   record({0, side});
 }
 
@@ -108,6 +112,9 @@ bool takeBackGameMoves(int plies) {
     }
   }
   StepCount = keep;
+  ++GameChanges;
   resetMoveOrderingTables();
   return true;
 }
+
+uint32_t gameChangeCount() { return GameChanges; }

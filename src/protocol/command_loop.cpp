@@ -32,6 +32,7 @@
 #include "movegen/legal_moves.h"
 #include "movegen/move_tables.h"
 #include "movegen/perft.h"
+#include "protocol/analysis_lines.h"
 #include "protocol/engine_control.h"
 #include "protocol/engine_state.h"
 #include "protocol/thinking_output.h"
@@ -47,8 +48,11 @@ constexpr size_t WordBufferSize = 256;
 // An "option NAME=VALUE" line (a file path as its value) keeps at most this
 // many characters; a longer one is refused.
 constexpr size_t OptionLineSize = 4096;
-// The interface's engine settings: the .bin book, a file; empty means none.
+// The interface's engine settings: the .bin book, a file; empty means none;
+// the lines of an analysis; the odds on the thinking lines.
 constexpr const char* BookFileOption = "BookFile";
+constexpr const char* MultiPvOption = "MultiPV";
+constexpr const char* ShowWdlOption = "ShowWDL";
 // A "setboard" line keeps at most this many characters (the rest is dropped).
 constexpr size_t SetboardLineSize = 255;
 constexpr int IncrementUnitMs = 1000;
@@ -282,6 +286,33 @@ void commandBookFile() {
   }
 }
 
+// "MultiPV=N" (held within 1..MaxMultiPvLines) and "ShowWDL=0|1"; a value
+// that is no number is ignored.
+void setAnalysisOption(const char* name, const char* value) {
+  char* end = nullptr;
+  const long number = std::strtol(value, &end, 10);
+  if (end == value) {
+    EngineLog << "-M: option " << name << " needs a number: " << value << std::endl;
+    return;
+  }
+  if (std::strcmp(name, MultiPvOption) == 0) {
+    AnalysisLines = number < 1                 ? 1
+                    : number > MaxMultiPvLines ? MaxMultiPvLines
+                                               : static_cast<int>(number);
+  } else {
+    ThinkingShowsWdl = number != 0;
+  }
+}
+
+// "exclude MOVE|all" and "include MOVE|all": the moves analysis leaves out.
+void changeExclusions(bool (*change)(const char*), const char* command) {
+  char word[WordBufferSize];
+  readWord(word, sizeof word);
+  if (!change(word)) EngineLog << "-M: " << command << " ignored: " << word << std::endl;
+}
+void commandExclude() { changeExclusions(excludeRootMoves, "exclude"); }
+void commandInclude() { changeExclusions(includeRootMoves, "include"); }
+
 // "option NAME=VALUE" from the interface's engine settings. A book that does
 // not open is told to the user; unknown names are ignored.
 void commandOption() {
@@ -294,6 +325,10 @@ void commandOption() {
   char* equals = std::strchr(line, '=');
   if (equals == nullptr) return;
   *equals = '\0';
+  if (std::strcmp(name, MultiPvOption) == 0 || std::strcmp(name, ShowWdlOption) == 0) {
+    setAnalysisOption(name, equals + 1);
+    return;
+  }
   if (std::strcmp(name, BookFileOption) != 0) {
     EngineLog << "-M: option ignored: " << name << std::endl;
     return;
@@ -406,6 +441,8 @@ constexpr Command Commands[] = {
     {"undo", Match::Exact, false, commandUndo},
     {"remove", Match::Exact, false, commandRemove},
     {"analyze", Match::Exact, false, commandAnalyze},
+    {"exclude", Match::Exact, false, commandExclude},
+    {"include", Match::Exact, false, commandInclude},
     {"exit", Match::Exact, false, commandExit},
     // Replies and settings with free text: the rest of the line goes with them.
     {"accepted", Match::Exact, true, skipRestOfLine},
@@ -506,9 +543,11 @@ bool handshake(const char* first) {
   std::printf("feature setboard=1\n");
   std::printf(
       "feature ping=1 usermove=0 san=0 time=1 draw=0 sigint=0 sigterm=0 reuse=1 analyze=1 "
-      "colors=1 playother=0 memory=1 variants=\"normal\" myname=\"%s\"\n",
+      "colors=1 playother=0 memory=1 exclude=1 variants=\"normal\" myname=\"%s\"\n",
       EngineNameAndVersion);
   std::printf("feature option=\"%s -file \"\n", BookFileOption);
+  std::printf("feature option=\"%s -spin 1 1 %d\"\n", MultiPvOption, MaxMultiPvLines);
+  std::printf("feature option=\"%s -check 0\"\n", ShowWdlOption);
   // 5. Ready: the interface's commands wait in the pipe while the tables
   //    and books are set up, so its start-up timer never runs out.
   std::printf("feature done=1\n");
@@ -558,6 +597,8 @@ void commandLoop(const char* first) {
   DepthLimit = MaxIterationDepth;
   ClockGiven = false;
   ThinkingOutputEnabled = true;
+  ThinkingShowsWdl = false;
+  AnalysisLines = 1;
   AnalysisFinished = false;
   SetUpRefused = false;
   std::memset(Word, 0, sizeof Word);

@@ -9,6 +9,7 @@
 #include "core/ply_state.h"
 #include "core/position.h"
 #include "movegen/move_tables.h"
+#include "search/search_control.h"
 #include "search/search_report.h"
 #include "search/search_state.h"
 #include "uci/command_line.h"
@@ -65,6 +66,8 @@ void uciSession() {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   QuitRequested = false;
   clearDeferredLines();
+  MultiPvLines = 1;
+  UciShowWdl = false;
   forgetGame();
   sendIdLines();
   CurrentPly = PlyStack;

@@ -16,6 +16,7 @@
 #include <ostream>
 
 #include "book/book_creation.h"
+#include "book/book_walk.h"
 #include "book/opening_book.h"
 #include "book/opening_explorer.h"
 #include "book/polyglot_choice.h"
@@ -41,6 +42,7 @@
 #include "search/time_budget.h"
 #include "search/transposition.h"
 #include "tools/converters.h"
+#include "tools/fen_lines.h"
 
 namespace {
 
@@ -269,7 +271,12 @@ void commandBookShow() {
 }
 void commandDbShow() { runDbShow(false); }
 void commandDbShowLinear() { runDbShow(true); }
-void commandBookCreate() { runBookCreate(); }
+// "bookcreate [GAMES [PERCENT]]": the rest of the line holds the thresholds.
+void commandBookCreate() {
+  char arguments[WordBufferSize];
+  readRestOfLine(arguments, sizeof arguments);
+  runBookCreateCommand(arguments);
+}
 
 // Plays from a .bin book from now on ("none": stops).
 void commandBookFile() {
@@ -418,6 +425,7 @@ constexpr Command Commands[] = {
     {"pgnlist2game", Match::Exact, false, commandConvert<pgnListToGame>},
     {"game2pgn", Match::Exact, false, commandConvert<gameToPgn>},
     {"game2pos", Match::Exact, false, commandConvert<gameToPos>},
+    {"pgn2fen", Match::Exact, false, commandConvert<pgnToFen>},
     {"bookshow", Match::Exact, false, commandBookShow},
     {"dbshow", Match::Exact, false, commandDbShow},
     {"dbshowlin", Match::Exact, false, commandDbShowLinear},

@@ -147,12 +147,13 @@ void reportLines(int depth, int lines) {
 
 bool isMateScore(int score) { return score > MateScoreThreshold || score < -MateScoreThreshold; }
 
-// Depth after depth until a limit, the depth limit, or enough depths in a
-// row on which every line ends in a mate. True when a depth completed.
-bool deepen(int lines) {
+// Depth after depth from `first` until a limit, the depth limit, or enough
+// depths in a row on which every line ends in a mate. True when a depth
+// completed.
+bool deepen(int lines, int first) {
   bool completed = false;
   int mateDepths = 0;
-  for (int depth = 1; depth <= MaxSearchDepth; ++depth) {
+  for (int depth = first; depth <= MaxSearchDepth; ++depth) {
     for (int rank = 0; rank < lines; ++rank) {
       const Move previous = completed ? Completed[rank].move : 0;
       prepareRootList(rank, previous);
@@ -163,7 +164,7 @@ bool deepen(int lines) {
       line.score = score;
       lineVariation(line, depth);
     }
-    std::copy(Current, Current + lines, Completed);
+    for (int i = 0; i < lines; ++i) Completed[i] = Current[i];
     std::stable_sort(Completed, Completed + lines,
                      [](const Line& a, const Line& b) { return a.score > b.score; });
     completed = true;
@@ -201,8 +202,12 @@ Move multiPvSearch() {
   const int lines = std::min(std::max(MultiPvLines, 1), CandidateCount);
   // The caller's filter, as a list of the moves it allowed.
   const bool filtered = rootMoveFilterActive();
-  deepen(lines);
-  std::copy(Candidates, Candidates + CandidateCount, LineFilter);
+  // A search of this position that the table remembers (an analysis
+  // restarted after a command) goes on at its depth.
+  const HashEntry* known = probe(Pos.key, Pos.side);
+  const int first = known != nullptr && known->depth() >= 2 ? known->depth() : 1;
+  deepen(lines, std::min(first, static_cast<int>(MaxSearchDepth)));
+  for (int i = 0; i < CandidateCount; ++i) LineFilter[i] = Candidates[i];
   setRootMoveFilter(filtered ? LineFilter : nullptr, filtered ? CandidateCount : 0);
   AspirationState = 0;
   CurrentPly = PlyStack;

@@ -36,6 +36,7 @@ PlyState Records[MaxProofPlies];
 Move Refutations[MaxProofPlies];  // the defender's last refuting move per ply
 
 MateStopCheck StopCheck = nullptr;
+MateRootFilter RootFilter = nullptr;
 uint64_t Nodes = 0;
 uint64_t NextCheck = 0;
 bool Stopped = false;
@@ -166,6 +167,7 @@ Move matingMove(int moves, int ply) {
   PlyState& record = Records[ply];
   for (int i = 0; i < count && !Stopped; ++i) {
     const Move m = candidates[i];
+    if (ply == 0 && RootFilter != nullptr && !RootFilter(m)) continue;
     savePlyState(record);
     makeMove(m, record);
     countMove();
@@ -243,12 +245,13 @@ void writeLine(MateProof& proof, int moves, Move first) {
 
 }  // namespace
 
-MateProof proveMate(int maxMoves, MateStopCheck stop) {
+MateProof proveMate(int maxMoves, MateStopCheck stop, MateRootFilter allowed) {
   MateProof proof;
   maxMoves = std::clamp(maxMoves, 1, MaxMateMoves);
   std::memset(Table, 0, sizeof Table);
   std::fill(std::begin(Refutations), std::end(Refutations), Move{0});
   StopCheck = stop;
+  RootFilter = allowed;
   Nodes = 0;
   NextCheck = MateCheckInterval;
   Stopped = false;
@@ -265,6 +268,7 @@ MateProof proveMate(int maxMoves, MateStopCheck stop) {
   proof.stopped = Stopped && proof.moves == 0;
   proof.nodes = Nodes;
   StopCheck = nullptr;
+  RootFilter = nullptr;
   return proof;
 }
 

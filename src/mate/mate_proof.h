@@ -29,9 +29,13 @@ struct MateProof {
   int length = 0;
 };
 
-// Looks for mates in 1, 2, ... up to maxMoves moves of the side to move and
-// stops at the first found (or when `stop` says so). The position is left as
-// it was. maxMoves is held within 1..MaxMateMoves.
-MateProof proveMate(int maxMoves, MateStopCheck stop);
+// Which first moves a proof may use (nullptr: all of them).
+using MateRootFilter = bool (*)(Move m);
+
+// Looks for mates in 1, 2, ... up to maxMoves moves of the side to move,
+// starting with a move the filter allows, and stops at the first found (or
+// when `stop` says so). The position is left as it was. maxMoves is held
+// within 1..MaxMateMoves.
+MateProof proveMate(int maxMoves, MateStopCheck stop, MateRootFilter allowed = nullptr);
 // Share of the proof table in use, per thousand (a sample at its start).
 int mateTablePermille();

@@ -62,7 +62,7 @@ bool runMateSearch() {
   if (first == 0) return false;  // mated or stalemated: the usual search says which
   NodeCount = 0;
   IterationDepth = 1;
-  const MateProof proof = proveMate(MateSearchMoves, proofStops);
+  const MateProof proof = proveMate(MateSearchMoves, proofStops, rootMoveAllowed);
   NodeCount = static_cast<uint32_t>(std::min<uint64_t>(proof.nodes, UINT32_MAX));
   IterationDepth = 2 * std::max(proof.moves, proof.searchedMoves + 1) - 1;
   if (proof.moves > 0) {

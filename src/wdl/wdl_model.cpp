@@ -6,15 +6,17 @@
 #include "core/position.h"
 #include "wdl/wdl_fit_default.h"
 
-const WdlModel DefaultModeWdl = {
-    {DefaultModeWdlA[0], DefaultModeWdlA[1], DefaultModeWdlA[2]},
-    {DefaultModeWdlB[0], DefaultModeWdlB[1], DefaultModeWdlB[2]}};
+const WdlModel DefaultModeWdl = {{DefaultModeWdlA[0], DefaultModeWdlA[1], DefaultModeWdlA[2]},
+                                 {DefaultModeWdlB[0], DefaultModeWdlB[1], DefaultModeWdlB[2]},
+                                 DefaultModeWdlLevel};
 
 namespace {
 
-// The curves never get flatter than this many centipawns per unit of log-odds
-// nor sit below 0 (where a draw would have no room left).
+// The curves never get steeper than one unit of log-odds per centipawn nor
+// sit below 0 (where a draw would have no room left), and the score never
+// levels off sooner than this (as in the fit).
 constexpr double SmallestSlope = 1.0;
+constexpr double SmallestLevel = 50.0;
 
 const WdlModel* InUse = &DefaultModeWdl;
 
@@ -30,8 +32,10 @@ WdlOdds wdlOdds(int score, int material, const WdlModel& model) {
   const double x = std::clamp(material, 0, WdlFullMaterial) / static_cast<double>(WdlFullMaterial);
   const double a = std::max(0.0, polynomial(model.a, x));
   const double b = std::max(SmallestSlope, polynomial(model.b, x));
-  const int win = static_cast<int>(std::lround(WdlPerMille * logistic((score - a) / b)));
-  const int loss = static_cast<int>(std::lround(WdlPerMille * logistic((-score - a) / b)));
+  const double level = std::max(SmallestLevel, model.level);
+  const double t = level * std::tanh(score / level);
+  const int win = static_cast<int>(std::lround(WdlPerMille * logistic((t - a) / b)));
+  const int loss = static_cast<int>(std::lround(WdlPerMille * logistic((-t - a) / b)));
   // With a >= 0 the two curves never add up to more than the whole; the
   // rounding can, by one.
   const int lossKept = std::min(loss, WdlPerMille - win);

@@ -2,8 +2,10 @@
 // material on the board. A logistic curve gives the odds of a win from the
 // score, the mirrored one the odds of a loss, and the draw takes the rest;
 // where the curves sit (a) and how steep they are (b) depends on the
-// material. The constants are fitted to the outcomes of real games by
-// scripts/fit-wdl.py, one set per search mode (its score scale).
+// material, and the score levels off at a size c (t = c tanh(s / c)): in
+// real games a big score is no certain win. The constants are fitted to the
+// outcomes of real games by scripts/fit-wdl.py, one set per search mode (its
+// score scale).
 #pragma once
 
 #include "core/types.h"
@@ -12,10 +14,12 @@
 constexpr int WdlFullMaterial = 78;
 constexpr int WdlPerMille = 1000;
 
-// a(x) = a[0] + a[1] x + a[2] x^2 and b(x) likewise, x = material / 78.
+// a(x) = a[0] + a[1] x + a[2] x^2 and b(x) likewise, x = material / 78;
+// the score levels off at `level` centipawns.
 struct WdlModel {
   double a[3];
   double b[3];
+  double level;
 };
 
 // The default search's model, fitted to its scores.

@@ -66,6 +66,10 @@ TEST(MateProof, NoMateNoLegalMoveAndAStop) {
   EXPECT_EQ(proof.moves, 0);
   EXPECT_FALSE(proof.stopped);
   EXPECT_GT(proof.nodes, 0u);
+  // The root filter (UCI searchmoves): without castling, no mate in one here.
+  setUpPosition("8/8/8/8/8/8/R7/R3K2k w Q - 0 1");
+  EXPECT_EQ(proveMate(1, nullptr).line[0], WhiteQueenSideCastle);
+  EXPECT_EQ(proveMate(1, nullptr, [](Move m) { return m != WhiteQueenSideCastle; }).moves, 0);
   // Mated already: nothing to find.
   setUpPosition("R5k1/5ppp/8/8/8/8/8/6K1 b - - 0 1");
   EXPECT_EQ(proveMate(3, nullptr).moves, 0);

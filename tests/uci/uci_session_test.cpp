@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -337,6 +338,38 @@ TEST(UciSession, SeveralLinesOddsMateSearchAndOnePly) {
   // One ply: one iteration, depth 1.
   EXPECT_EQ(s.lines[s.lines.size() - 3].rfind("info depth 1 score ", 0), 0u) << s.text();
   EXPECT_EQ(s.count("info string setoption: MultiPV needs a number of lines, not: x"), 1);
+}
+
+// The root move being searched: not in the first second, then at most once
+// a second (the search's node counts stay: search_bench pins them).
+TEST(UciSession, CurrentMoveLinesComeOnceASecondAfterTheFirst) {
+  EngineProcess engine(makeScratchDirectory("uci-currmove"));
+  ASSERT_TRUE(engine.started());
+  engine.send(
+      "uci\nposition fen r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ - 0 9\n"
+      "go movetime 3300\n");
+  const auto start = std::chrono::steady_clock::now();
+  std::vector<double> seconds;
+  std::string line;
+  while (engine.readLine(line, 10000) && line.rfind("bestmove ", 0) != 0) {
+    if (line.find(" currmove ") == std::string::npos) continue;
+    seconds.push_back(
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    const std::vector<std::string> w = wordsOf(line);
+    ASSERT_EQ(w.size(), 7u) << line;
+    EXPECT_EQ(w[1], "depth");
+    EXPECT_EQ(w[3], "currmove");
+    EXPECT_EQ(w[4].size(), 4u) << line;
+    EXPECT_EQ(w[5], "currmovenumber");
+    EXPECT_GE(std::stoi(w[6]), 1);
+  }
+  ASSERT_EQ(line.rfind("bestmove ", 0), 0u) << engine.transcript();
+  ASSERT_FALSE(seconds.empty()) << engine.transcript();
+  EXPECT_GE(seconds.front(), 0.95);
+  EXPECT_LE(seconds.size(), 3u);
+  for (size_t i = 1; i < seconds.size(); ++i) EXPECT_GE(seconds[i] - seconds[i - 1], 0.9);
+  engine.send("quit\n");
+  EXPECT_EQ(engine.waitExit(ExitTimeoutMs), 0);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "core/make_move.h"
 #include "core/move_text.h"
 #include "core/position.h"
@@ -58,7 +60,11 @@ TEST_P(MateProofCases, FindsTheShortestMateAndALineThatMates) {
   EXPECT_TRUE(sideToMoveInCheck() && firstLegalMove() == 0) << "the line ends in mate";
 }
 
-INSTANTIATE_TEST_SUITE_P(Positions, MateProofCases, ::testing::ValuesIn(MateCases));
+INSTANTIATE_TEST_SUITE_P(Positions, MateProofCases, ::testing::ValuesIn(MateCases),
+                         [](const ::testing::TestParamInfo<MateCase>& param) {
+                           return "MateIn" + std::to_string(param.param.moves) + "_" +
+                                  std::to_string(param.index);
+                         });
 
 TEST(MateProof, NoMateNoLegalMoveAndAStop) {
   setUpPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");

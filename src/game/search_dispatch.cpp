@@ -8,8 +8,6 @@
 Move runSearch() {
   // "go mate N" proves a mate first; without one the search below chooses.
   if (runMateSearch()) return SearchBestMove;
-  // Several lines, or a root move filter: each line's variation starts with
-  // its own move, never with one the filter keeps out.
-  if (MultiPvLines > 1 || rootMoveFilterActive()) return multiPvSearch();
+  if (MultiPvLines > 1) return multiPvSearch();
   return iterativeDeepening();
 }

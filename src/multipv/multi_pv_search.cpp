@@ -174,7 +174,7 @@ bool deepen(int lines, int first) {
     const bool allMates = std::all_of(Completed, Completed + lines,
                                       [](const Line& l) { return isMateScore(l.score); });
     mateDepths = allMates ? mateDepths + 1 : 0;
-    if (mateDepths >= MateReportsToStop) break;
+    if (mateDepths >= MateReportsToStop && !DeepenToDepthLimit) break;
   }
   return completed;
 }
@@ -186,7 +186,11 @@ Move multiPvSearch() {
   PlyState& root = PlyStack[0];
   computeCheckInfo(root.check);
   collectCandidates();
-  if (drawCheck(2) != 0 || CandidateCount == 0) return iterativeDeepening();
+  // A root drawn already, or without a move to search, is answered as the
+  // single-line search answers it.
+  const Move draw = drawCheck(2);
+  const bool drawn = draw != 0 && (draw != RepetitionDraw || RootRepetitionEndsSearch);
+  if (drawn || CandidateCount == 0) return iterativeDeepening();
 
   NodeCount = 0;
   InCheckCount[0] = InCheckCount[1] = 0;

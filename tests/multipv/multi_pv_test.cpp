@@ -135,8 +135,8 @@ TEST_F(MultiPv, NoMoreLinesThanLegalMoves) {
 }
 
 // The root move filter (UCI's searchmoves, xboard's exclusions) with one
-// line: after a search that filled the table with other moves, the variation
-// still starts with an allowed move.
+// line, which the single-line search answers: after a search that filled the
+// table with other moves, the variation still starts with an allowed move.
 TEST_F(MultiPv, FilteredSearchShowsOnlyAllowedMoves) {
   search("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 1, 6);
   const Move allowed[] = {textToMove("a2a3"), textToMove("h2h3")};

@@ -9,6 +9,7 @@
 #include <memory>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "book/book_creation.h"
@@ -86,11 +87,12 @@ class Walk {
   PlyState plyStates_[WalkMaxDepth];
 };
 
+// One book's keys into its temporary files; false with the message on failure.
 bool writeBook(BookFile& book, const char* name, const std::vector<uint64_t>& keys, char* message) {
   if (!book.create(name, message)) return false;
   bool writing = true;
   for (size_t i = 0; i < keys.size() && writing; ++i) writing = book.append(keys[i]);
-  return book.finish(message);
+  return book.finishWriting(message);
 }
 
 }  // namespace
@@ -129,13 +131,13 @@ bool readBookThresholds(const char* text, BookThresholds& thresholds, char* mess
   return true;
 }
 
-void createBooksByWalk(DatabasePair& pair, const BookThresholds& thresholds) {
+bool createBooksByWalk(DatabasePair& pair, const BookThresholds& thresholds) {
   static constexpr const char* Names[2] = {"bookbtm", "bookwtm"};
   RecordsByKey records[2];
   for (Side side : {Black, White}) {
     if (!loadRecords(pair.databases[side], thresholds.minGames, records[side])) {
       std::printf("Cannot read the database of %s to move\n", side == White ? "White" : "Black");
-      return;
+      return false;
     }
   }
   auto walk = std::make_unique<Walk>(records, thresholds);
@@ -146,16 +148,25 @@ void createBooksByWalk(DatabasePair& pair, const BookThresholds& thresholds) {
     if (start != records[White].end()) walk->expand(0, gamesOf(start->second));
   }
   Pos = saved;
+  // Written apart from the book the engine plays with; both books are put
+  // in place only when both are written, so a failure leaves the old book.
   auto writer = std::make_unique<OpeningBook>();
   for (Side side : {Black, White}) {
     std::printf("Generating %s...\n", Names[side]);
     const std::vector<uint64_t> keys = walk->sortedKeys(side);
-    if (writeBook(writer->books[side], Names[side], keys, writer->message)) {
-      std::printf("%s: %zu positions\n", Names[side], keys.size());
-    } else {
+    if (!writeBook(writer->books[side], Names[side], keys, writer->message)) {
       std::printf("%s\n", writer->message);
+      return false;
+    }
+    std::printf("%s: %zu positions\n", Names[side], keys.size());
+  }
+  for (Side side : {Black, White}) {
+    if (!writer->books[side].commit(writer->message)) {
+      std::printf("%s\n", writer->message);
+      return false;
     }
   }
+  return true;
 }
 
 void runBookCreateCommand(const char* arguments) {
@@ -176,8 +187,13 @@ void runBookCreateCommand(const char* arguments) {
     std::printf("%s\n", pair.message);
     return;
   }
+  for (auto [side, path] : {std::pair{Black, "black.db"}, std::pair{White, "white.db"}}) {
+    if (pair.databases[side].recordCount() <= 0) {
+      std::printf("No positions in database: %s\n", path);
+      return;
+    }
+  }
   std::printf("positions of at least %u games and %g%% of the games before them\n",
               thresholds.minGames, thresholds.minShare * PercentPerUnit);
-  createBooksByWalk(pair, thresholds);
-  std::printf("created.\n");
+  if (createBooksByWalk(pair, thresholds)) std::printf("created.\n");
 }

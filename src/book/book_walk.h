@@ -24,7 +24,10 @@ bool readBookThresholds(const char* text, BookThresholds& thresholds, char* mess
 // least minGames games and at least minShare of the games of the position
 // before it, and such a position enters the book of its side to move when it
 // passes the score rules of the plain book (takenIntoBook). Prints, per book,
-// "Generating NAME..." and "NAME: N positions", or the failure.
-void createBooksByWalk(DatabasePair& pair, const BookThresholds& thresholds);
-// The command: the rest of the line after "bookcreate"; blank: the plain book.
+// "Generating NAME..." and "NAME: N positions", or the failure; both books
+// are put in place together, and only when both were written (true).
+bool createBooksByWalk(DatabasePair& pair, const BookThresholds& thresholds);
+// The command: the rest of the line after "bookcreate"; blank: the plain
+// book. Missing or empty databases are refused as by the plain book, and
+// "created." comes only after both books are in place.
 void runBookCreateCommand(const char* arguments);

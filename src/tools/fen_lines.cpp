@@ -1,8 +1,8 @@
 #include "tools/fen_lines.h"
 
 #include <cstdio>
-#include <string>
 
+#include "core/file_io.h"
 #include "core/make_move.h"
 #include "core/position.h"
 #include "tools/pgn.h"
@@ -35,14 +35,14 @@ long writeGame(TextOutput& out) {
 
 void pgnToFen(const char* pgnPath, const char* outPath) {
   TextInput in;
-  if (!in.open(pgnPath)) {
-    std::printf("Cannot open PGN input file: '%s'\n", pgnPath);
+  bool notRegular = false;
+  if (!in.open(pgnPath, &notRegular)) {
+    std::printf("Cannot open PGN input file: '%s'%s\n", pgnPath, openFailureNote(notRegular));
     return;
   }
-  const std::string temporary = std::string(outPath) + ".tmp";
   TextOutput out;
-  if (!out.open(temporary.c_str(), "wb")) {
-    std::printf("Cannot create FEN output file: '%s'\n", outPath);
+  if (!out.open(outPath, false)) {
+    std::printf("Cannot create FEN output file: '%s'%s\n", outPath, out.note());
     return;
   }
   long games = 0;
@@ -61,17 +61,19 @@ void pgnToFen(const char* pgnPath, const char* outPath) {
   } catch (const PgnError& error) {
     readerError = error.text;
   }
-  in.close();
-  const bool written = out.close();
-  if (readerError != nullptr || !written || in.readError()) {
-    std::remove(temporary.c_str());
-    if (readerError != nullptr) std::printf("ERROR: %s file: %s\n", readerError, pgnPath);
-    if (!written) std::printf("Cannot write FEN output file: '%s'\n", outPath);
-    if (in.readError()) std::printf("Cannot read PGN input file: '%s'\n", pgnPath);
+  // The output is put in place only when every game was read and every
+  // byte written; otherwise the file stays as it was.
+  if (readerError != nullptr) {
+    out.discard();
+    std::printf("ERROR: %s file: %s\n", readerError, pgnPath);
     return;
   }
-  if (std::rename(temporary.c_str(), outPath) != 0) {
-    std::remove(temporary.c_str());
+  if (in.readError()) {
+    out.discard();
+    std::printf("Cannot read PGN input file: '%s'\n", pgnPath);
+    return;
+  }
+  if (!out.close() || !out.commit()) {
     std::printf("Cannot write FEN output file: '%s'\n", outPath);
     return;
   }

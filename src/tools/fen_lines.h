@@ -6,6 +6,6 @@
 // every finished game of the PGN file, "FEN<TAB>RESULT<TAB>PLY" (FEN with
 // its placement, side, castling and en-passant fields; RESULT W, B or D; PLY
 // the plies played, 1 for the position after the first move). The file is
-// written under a temporary name and renamed into place when whole; a failure
-// leaves no file and prints why.
+// written whole or not at all (see TextOutput): a failure leaves it as it
+// was and prints why.
 void pgnToFen(const char* pgnPath, const char* outPath);

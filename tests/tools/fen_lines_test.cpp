@@ -58,15 +58,29 @@ TEST_F(FenLines, EveryPlyOfTheFinishedGamesWithItsResult) {
   EXPECT_STREQ(fen, StartFen) << "the position is the initial one again";
 }
 
-TEST_F(FenLines, FailuresLeaveNoFile) {
+// What is in this directory besides the input, by name.
+std::vector<std::string> otherFiles() {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(".")) {
+    const std::string name = entry.path().filename().string();
+    if (name != "g.pgn") names.push_back(name);
+  }
+  return names;
+}
+
+TEST_F(FenLines, FailuresLeaveTheOutputAsItWas) {
   writeFile("g.pgn", game("1-0", "1. e4 e5") + game("1-0", "1. e4 e5 2. Ke3"));
   const std::string printed = run("g.pgn", "out.fen");
   EXPECT_NE(printed.find("ERROR: MOVE NOT LEGAL 1 file: g.pgn"), std::string::npos) << printed;
   EXPECT_EQ(printed.find("pgn2fen:"), std::string::npos);
   EXPECT_EQ(run("missing.pgn", "out.fen"), "Cannot open PGN input file: 'missing.pgn'\n");
   EXPECT_EQ(run("g.pgn", "no/such/dir.fen"), "Cannot create FEN output file: 'no/such/dir.fen'\n");
-  EXPECT_FALSE(std::filesystem::exists("out.fen"));
-  EXPECT_FALSE(std::filesystem::exists("out.fen.tmp"));
+  EXPECT_TRUE(otherFiles().empty()) << "no output, no temporary";
+  // An earlier output stays whole when a later run fails.
+  writeFile("out.fen", "earlier\n");
+  run("g.pgn", "out.fen");
+  EXPECT_EQ(readWholeFile("out.fen"), "earlier\n");
+  EXPECT_EQ(otherFiles().size(), 1u);
 }
 
 }  // namespace

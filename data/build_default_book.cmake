@@ -1,11 +1,14 @@
 # Script mode: builds the default book in WORK and copies its four files to OUT.
 # Arguments: ENGINE, ARCHIVE, SCRIPT, WORK, OUT.
+# A position enters the book when at least 3 games reached it and at least
+# 1% of the games of the position before it went there: what masters play
+# often, no one-game curiosities.
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 file(ARCHIVE_EXTRACT INPUT ${ARCHIVE} DESTINATION ${WORK})
 execute_process(
   COMMAND ${CMAKE_COMMAND} -E env VELTOR=${ENGINE}
-          bash ${SCRIPT} ${WORK}/default-games.pgn ${WORK}
+          bash ${SCRIPT} --min-games 3 --min-share 1 ${WORK}/default-games.pgn ${WORK}
   OUTPUT_FILE ${WORK}/build-book.out
   ERROR_FILE ${WORK}/build-book.out
   RESULT_VARIABLE status)

@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
 # Builds the position-statistics databases and the opening book from a PGN file.
 #
-#   scripts/build-book.sh GAMES.pgn [DIRECTORY]
+#   scripts/build-book.sh [--min-games N [--min-share PERCENT]] GAMES.pgn [DIRECTORY]
 #
 # Every step runs in DIRECTORY (default: the current directory), which ends
 # up holding white.db, black.db and the book files bookwtm.mbk/.mbx and
 # bookbtm.mbk/.mbx; an engine started there plays from that book. The engine
 # binary is $VELTOR, else "veltor" on the PATH, else build/veltor beside this
 # script. The first failing step stops the script with a message.
+#
+# With --min-games the book keeps only what enough games played: a position
+# needs N games and (with --min-share) PERCENT of the games of the position
+# before it ("bookcreate N PERCENT"); without it every position that passes
+# the score rules is taken ("bookcreate").
 #
 # The positions are split by the first hex digit of their key (0.pos ... F.pos),
 # and every digit is sorted and turned into a slice of the databases on its
@@ -25,7 +30,22 @@ set -euo pipefail
 fail() { echo "build-book: $*" >&2; exit 1; }
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
-[ $# -ge 1 ] && [ $# -le 2 ] || fail "usage: $0 GAMES.pgn [DIRECTORY]"
+usage="usage: $0 [--min-games N [--min-share PERCENT]] GAMES.pgn [DIRECTORY]"
+thresholds=
+while [ $# -gt 0 ]; do
+  case $1 in
+    --min-games)
+      [ $# -ge 2 ] && [[ $2 =~ ^[1-9][0-9]*$ ]] || fail "--min-games needs a whole number of games"
+      thresholds=$2; shift 2 ;;
+    --min-share)
+      [ -n "$thresholds" ] || fail "--min-share needs --min-games before it"
+      [ $# -ge 2 ] && [[ $2 =~ ^[0-9]+([.][0-9]+)?$ ]] || fail "--min-share needs a percentage"
+      thresholds="$thresholds $2"; shift 2 ;;
+    -*) fail "$usage" ;;
+    *) break ;;
+  esac
+done
+[ $# -ge 1 ] && [ $# -le 2 ] || fail "$usage"
 pgn=$1
 workdir=${2:-.}
 [ -r "$pgn" ] || fail "cannot read PGN file: $pgn"
@@ -162,8 +182,8 @@ step "4/5 dbshow: statistics of the initial position"
 out=$(session new dbshow)
 grep "^w: " <<<"$out" | sed 's/^/   /' || fail "dbshow found no record of the initial position (see $log)"
 
-step "5/5 bookcreate: bookbtm and bookwtm from the databases"
-out=$(session bookcreate)
+step "5/5 bookcreate${thresholds:+ $thresholds}: bookbtm and bookwtm from the databases"
+out=$(session "bookcreate${thresholds:+ $thresholds}")
 [ "$(tail -n 1 <<<"$out")" = "created." ] || fail "bookcreate failed (see $log)"
 if grep -Eq "^(Cannot |Writing indexes)" <<<"$out"; then fail "bookcreate could not write a book (see $log)"; fi
 echo "   bookbtm: $(( $(stat -c %s bookbtm.mbk) / 6 )) positions, bookwtm: $(( $(stat -c %s bookwtm.mbk) / 6 )) positions"

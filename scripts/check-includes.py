@@ -8,7 +8,8 @@ from pathlib import Path
 
 # Bottom to top. A folder may include itself and any folder before it, except
 # the folders named as beside it.
-LAYERS = ["core", "movegen", "eval", "search", "strong", "strength", "db", "book", "tools", "game", "protocol", "uci"]
+LAYERS = ["core", "movegen", "eval", "wdl", "search", "mate", "multipv", "strong", "strength", "db", "book",
+          "tools", "game", "protocol", "uci"]
 BESIDE = {("protocol", "uci"), ("uci", "protocol")}
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([A-Za-z0-9_]+)/([A-Za-z0-9_]+)\.h"', re.M)
 

@@ -29,6 +29,7 @@ char SetUpText[SetUpTextCapacity];
 RecordedStep Steps[MaxRecordedPlies];
 int StepCount = 0;
 bool RecordComplete = true;
+uint32_t GameChanges = 0;
 
 void record(RecordedStep step) {
   if (StepCount < MaxRecordedPlies) {
@@ -62,6 +63,7 @@ bool setUpGame(const char* fen, SearchTables tables) {
   FenTestMove testMove{};
   if (!readFen(fen, &testMove, FenCheck::PlayableSetUp)) return false;
   std::snprintf(SetUpText, sizeof SetUpText, "%s", fen);
+  ++GameChanges;
   StepCount = 0;
   RecordComplete = true;
   PliesBeforeSetUp = pliesBeforeSetUp(fen);
@@ -80,6 +82,7 @@ bool setUpGame(const char* fen, SearchTables tables) {
 
 bool playGameMove(Move m) {
   if (!makeGameMove(m)) return false;
+  ++GameChanges;
   record({m, Pos.side});
   resetMoveOrderingTables();
   return true;
@@ -88,6 +91,7 @@ bool playGameMove(Move m) {
 void setGameSideToMove(Side side) {
   if (side == Pos.side) return;
   setSideToMove(side);
+  ++GameChanges;
   record({0, side});
 }
 
@@ -109,6 +113,9 @@ bool takeBackGameMoves(int plies) {
     }
   }
   StepCount = keep;
+  ++GameChanges;
   resetMoveOrderingTables();
   return true;
 }
+
+uint32_t gameChangeCount() { return GameChanges; }

@@ -2,6 +2,8 @@
 // the search state that belongs to it.
 #pragma once
 
+#include <cstdint>
+
 #include "core/types.h"
 
 // The game's moves since its set-up are recorded (history compaction or not)
@@ -34,6 +36,9 @@ bool setUpGame(const char* fen, SearchTables tables = SearchTables::Clear);
 bool playGameMove(Move m);
 // Hands the move to `side` ("white"/"black"); recorded like a move.
 void setGameSideToMove(Side side);
+// Counts the changes of the game position: set-ups, moves, the move handed
+// over and takebacks (what a front end keeps for one position only watches it).
+uint32_t gameChangeCount();
 // Takes back the last `plies` game moves: the game is set up again from its
 // set-up text and the rest replayed (the search tables stay). False, with
 // nothing changed, when fewer moves were recorded.

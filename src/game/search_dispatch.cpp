@@ -3,7 +3,10 @@
 #include "book/book_choice.h"
 #include "book/masters_book.h"
 #include "core/position.h"
+#include "mate/mate_search.h"
+#include "multipv/multi_pv_search.h"
 #include "search/root_search.h"
+#include "search/search_control.h"
 #include "search/search_state.h"
 #include "search/transposition.h"
 #include "strength/strength_limit.h"
@@ -28,14 +31,24 @@ Move chooseGameBookMove() {
 }
 
 Move runSearch() {
+  // "go mate N" proves a mate first; without one the search below chooses.
+  if (runMateSearch()) return SearchBestMove;
   if (strengthLimited()) return limitedStrengthSearch();
-  return Mode == SearchMode::Strong ? strongIterativeDeepening() : iterativeDeepening();
+  if (Mode == SearchMode::Strong) return strongIterativeDeepening();
+  if (MultiPvLines > 1) return multiPvSearch();
+  return iterativeDeepening();
 }
 
 Move expectedReply() {
   if (Mode == SearchMode::Strong) return strongExpectedReply();
   const HashEntry* entry = probe(Pos.key, Pos.side);
   return entry != nullptr ? entry->move() : 0;
+}
+
+Move currentSearchRootMove(int& number, int& depth) {
+  if (Mode == SearchMode::Strong || strengthLimited()) return strongCurrentRootMove(number, depth);
+  depth = IterationDepth;
+  return currentRootMove(number);
 }
 
 void clearEngineTables() {

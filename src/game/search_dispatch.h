@@ -23,5 +23,9 @@ Move runSearch();
 // move led to), as the search left it: not checked for legality; 0: none.
 Move expectedReply();
 
+// The root move the running search is on, its number (from 1) and the
+// depth of its iteration; 0 when none.
+Move currentSearchRootMove(int& number, int& depth);
+
 // Empties what both searches learnt (a new game, "Clear Hash").
 void clearEngineTables();

@@ -17,6 +17,7 @@
 #include <ostream>
 
 #include "book/book_creation.h"
+#include "book/book_walk.h"
 #include "book/opening_book.h"
 #include "book/opening_explorer.h"
 #include "book/polyglot_choice.h"
@@ -34,6 +35,7 @@
 #include "movegen/legal_moves.h"
 #include "movegen/move_tables.h"
 #include "movegen/perft.h"
+#include "protocol/analysis_lines.h"
 #include "protocol/engine_control.h"
 #include "protocol/engine_state.h"
 #include "protocol/thinking_output.h"
@@ -43,6 +45,7 @@
 #include "search/transposition.h"
 #include "strength/strength_limit.h"
 #include "tools/converters.h"
+#include "tools/fen_lines.h"
 
 namespace {
 
@@ -50,13 +53,16 @@ constexpr size_t WordBufferSize = 256;
 // An "option NAME=VALUE" line (a file path as its value) keeps at most this
 // many characters; a longer one is refused.
 constexpr size_t OptionLineSize = 4096;
-// The interface's engine settings: the .bin book, a file; empty means none.
+// The interface's engine settings: the .bin book, a file; empty means none;
+// the lines of an analysis; the odds on the thinking lines.
 constexpr const char* BookFileOption = "BookFile";
 // The strong mode, a check box: 1 on, 0 off.
 constexpr const char* StrongOption = "Strong";
 // Play at a chosen strength: on or off, and the strength on the Elo scale.
 constexpr const char* LimitStrengthOption = "UCI_LimitStrength";
 constexpr const char* EloOption = "UCI_Elo";
+constexpr const char* MultiPvOption = "MultiPV";
+constexpr const char* ShowWdlOption = "ShowWDL";
 // A "setboard" line keeps at most this many characters (the rest is dropped).
 constexpr size_t SetboardLineSize = 255;
 constexpr int IncrementUnitMs = 1000;
@@ -273,7 +279,12 @@ void commandBookShow() {
 }
 void commandDbShow() { runDbShow(false); }
 void commandDbShowLinear() { runDbShow(true); }
-void commandBookCreate() { runBookCreate(); }
+// "bookcreate [GAMES [PERCENT]]": the rest of the line holds the thresholds.
+void commandBookCreate() {
+  char arguments[WordBufferSize];
+  readRestOfLine(arguments, sizeof arguments);
+  runBookCreateCommand(arguments);
+}
 
 // Plays from a .bin book from now on ("none": stops).
 void commandBookFile() {
@@ -289,6 +300,33 @@ void commandBookFile() {
     std::printf("book file: none\n");
   }
 }
+
+// "MultiPV=N" (held within 1..MaxMultiPvLines) and "ShowWDL=0|1"; a value
+// that is no number is ignored.
+void setAnalysisOption(const char* name, const char* value) {
+  char* end = nullptr;
+  const long number = std::strtol(value, &end, 10);
+  if (end == value) {
+    EngineLog << "-M: option " << name << " needs a number: " << value << std::endl;
+    return;
+  }
+  if (std::strcmp(name, MultiPvOption) == 0) {
+    AnalysisLines = number < 1                 ? 1
+                    : number > MaxMultiPvLines ? MaxMultiPvLines
+                                               : static_cast<int>(number);
+  } else {
+    ThinkingShowsWdl = number != 0;
+  }
+}
+
+// "exclude MOVE|all" and "include MOVE|all": the moves analysis leaves out.
+void changeExclusions(bool (*change)(const char*), const char* command) {
+  char word[WordBufferSize];
+  readWord(word, sizeof word);
+  if (!change(word)) EngineLog << "-M: " << command << " ignored: " << word << std::endl;
+}
+void commandExclude() { changeExclusions(excludeRootMoves, "exclude"); }
+void commandInclude() { changeExclusions(includeRootMoves, "include"); }
 
 // "option NAME=VALUE" from the interface's engine settings. A book that does
 // not open is told to the user; unknown names are ignored.
@@ -322,6 +360,10 @@ void commandOption() {
     } else {
       EngineLog << "-M: option Strong needs 1 or 0, not: " << value << std::endl;
     }
+    return;
+  }
+  if (std::strcmp(name, MultiPvOption) == 0 || std::strcmp(name, ShowWdlOption) == 0) {
+    setAnalysisOption(name, equals + 1);
     return;
   }
   if (std::strcmp(name, BookFileOption) != 0) {
@@ -429,6 +471,7 @@ constexpr Command Commands[] = {
     {"pgnlist2game", Match::Exact, false, commandConvert<pgnListToGame>},
     {"game2pgn", Match::Exact, false, commandConvert<gameToPgn>},
     {"game2pos", Match::Exact, false, commandConvert<gameToPos>},
+    {"pgn2fen", Match::Exact, false, commandConvert<pgnToFen>},
     {"bookshow", Match::Exact, false, commandBookShow},
     {"dbshow", Match::Exact, false, commandDbShow},
     {"dbshowlin", Match::Exact, false, commandDbShowLinear},
@@ -453,6 +496,8 @@ constexpr Command Commands[] = {
     {"undo", Match::Exact, false, commandUndo},
     {"remove", Match::Exact, false, commandRemove},
     {"analyze", Match::Exact, false, commandAnalyze},
+    {"exclude", Match::Exact, false, commandExclude},
+    {"include", Match::Exact, false, commandInclude},
     {"exit", Match::Exact, false, commandExit},
     // Replies and settings with free text: the rest of the line goes with them.
     {"accepted", Match::Exact, true, skipRestOfLine},
@@ -553,7 +598,7 @@ bool handshake(const char* first) {
   std::printf("feature setboard=1\n");
   std::printf(
       "feature ping=1 usermove=0 san=0 time=1 draw=0 sigint=0 sigterm=0 reuse=1 analyze=1 "
-      "colors=1 playother=0 memory=1 variants=\"normal\" myname=\"%s\"\n",
+      "colors=1 playother=0 memory=1 exclude=1 variants=\"normal\" myname=\"%s\"\n",
       EngineNameAndVersion);
   std::printf("feature option=\"%s -file \"\n", BookFileOption);
   std::printf("feature option=\"%s -check %d\"\n", StrongOption,
@@ -561,6 +606,8 @@ bool handshake(const char* first) {
   std::printf("feature option=\"%s -check %d\"\n", LimitStrengthOption, strengthLimited() ? 1 : 0);
   std::printf("feature option=\"%s -spin %d %d %d\"\n", EloOption, limitedElo(), MinLimitedElo,
               MaxLimitedElo);
+  std::printf("feature option=\"%s -spin 1 1 %d\"\n", MultiPvOption, MaxMultiPvLines);
+  std::printf("feature option=\"%s -check 0\"\n", ShowWdlOption);
   // 5. Ready: the interface's commands wait in the pipe while the tables
   //    and books are set up, so its start-up timer never runs out.
   std::printf("feature done=1\n");
@@ -610,6 +657,8 @@ void commandLoop(const char* first) {
   DepthLimit = MaxIterationDepth;
   ClockGiven = false;
   ThinkingOutputEnabled = true;
+  ThinkingShowsWdl = false;
+  AnalysisLines = 1;
   AnalysisFinished = false;
   SetUpRefused = false;
   std::memset(Word, 0, sizeof Word);

@@ -22,6 +22,7 @@
 #include "game/game.h"
 #include "game/search_dispatch.h"
 #include "movegen/legal_moves.h"
+#include "protocol/analysis_lines.h"
 #include "protocol/engine_state.h"
 #include "search/alpha_beta.h"
 #include "search/root_search.h"
@@ -258,12 +259,17 @@ void decideMove() {
 
 void analyzePosition() {
   if (!positionIsSetUp()) return;
+  // Every move excluded: nothing to analyse until one is included again.
+  if (!applyRootExclusions()) return;
   EngineLog << "-M: analysis" << std::endl;
   MoveTimeBudget = MaxMoveTimeBudget;
   StrongClock = ClockInputs{};
+  MultiPvLines = AnalysisLines;
   DeepenToDepthLimit = true;  // a client waiting for a depth gets it, mate or not
   StartEngine(false, MaxIterationDepth);
   DeepenToDepthLimit = false;
+  MultiPvLines = 1;
+  setRootMoveFilter(nullptr, 0);
 }
 
 void resumePondering() {

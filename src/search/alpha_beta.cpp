@@ -34,8 +34,10 @@ bool worthReducing(PieceCode piece, int to) {
 }
 
 // The clock and input check done every PollInterval nodes; true means stop.
+// The front end's progress output comes from here too.
 bool pollSaysStop() {
   if (StopSearch) return true;
+  searchProgress();
   if ((IterationDepth > 2 && timeIsUp()) || nodeLimitPassed()) {
     StopSearch = true;
     return true;

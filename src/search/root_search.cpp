@@ -422,6 +422,17 @@ Move iterativeDeepening() {
   return SearchBestMove;
 }
 
+Move currentRootMove(int& number) {
+  const PlyState& root = PlyStack[0];
+  number = 0;
+  if (CurrentPly == PlyStack || root.listEnd == nullptr || root.cursor < MoveBuffer ||
+      root.cursor >= root.listEnd || !isRealMove(root.cursor->move)) {
+    return 0;
+  }
+  number = static_cast<int>(root.cursor - MoveBuffer) + 1;
+  return root.cursor->move;
+}
+
 char* principalVariationText(char* buffer, int maxPlies, Move first) {
   maxPlies = std::min(maxPlies, PrincipalVariationMaxPlies);
   char* out = buffer;

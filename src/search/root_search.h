@@ -12,6 +12,10 @@ int rootSearch(int alpha, int beta);
 // At most PrincipalVariationMaxPlies plies are written, so a buffer of
 // PrincipalVariationTextSize characters always suffices.
 char* principalVariationText(char* buffer, int maxPlies, Move first = 0);
+// While the root search is inside one of its moves: that move, with its
+// place in the order the root searches them (1 for the first) in `number`;
+// otherwise 0.
+Move currentRootMove(int& number);
 
 constexpr int PrincipalVariationMaxPlies = 12;
 constexpr int PrincipalVariationTextSize = 160;

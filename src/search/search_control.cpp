@@ -11,10 +11,12 @@ uint32_t NodeLimit = 0;
 int MultiPvLines = 1;
 bool RootRepetitionEndsSearch = true;
 bool DeepenToDepthLimit = false;
+int MateSearchMoves = 0;
 
 namespace {
 
 SearchInputHandler InputHandler = nullptr;
+SearchProgressHandler ProgressHandler = nullptr;
 const Move* RootMoves = nullptr;
 int RootMoveCount = 0;
 
@@ -35,4 +37,12 @@ bool rootMoveAllowed(Move m) {
     if (RootMoves[i] == m) return true;
   }
   return false;
+}
+
+bool rootMoveFilterActive() { return RootMoveCount > 0; }
+
+void setSearchProgressHandler(SearchProgressHandler handler) { ProgressHandler = handler; }
+
+void searchProgress() {
+  if (ProgressHandler != nullptr) ProgressHandler();
 }

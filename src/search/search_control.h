@@ -31,6 +31,10 @@ extern bool DeepenToDepthLimit;
 constexpr int MaxMultiPvLines = 64;
 extern int MultiPvLines;
 
+// "go mate N": the search proves a mate in at most this many moves before
+// anything else (0: no mate search).
+extern int MateSearchMoves;
+
 // What a poll does when input is waiting: a front end that answers some
 // commands during the search installs a handler, which reads the input and
 // returns true when the search must end. Without one, waiting input ends it.
@@ -44,3 +48,13 @@ bool inputEndsSearch();
 void setRootMoveFilter(const Move* moves, int count);
 // True when the filter lets `m` through.
 bool rootMoveAllowed(Move m);
+// True when a filter is set (not every root move may be chosen).
+bool rootMoveFilterActive();
+
+// What a front end shows while a search runs (the move being searched): the
+// searches call searchProgress() at every poll of the input, every few
+// thousand nodes, and it calls the installed handler, if any. A handler only
+// writes output; it never changes what the search does.
+using SearchProgressHandler = void (*)();
+void setSearchProgressHandler(SearchProgressHandler handler);
+void searchProgress();

@@ -107,6 +107,7 @@ int RootCount = 0;
 
 uint64_t Nodes = 0;
 int CompletedDepth = 0;
+int CurrentRootIndex = -1;  // the root move being searched, or -1
 int LineCount = 0;
 Move ExpectedReply = 0;
 uint64_t ExpectedReplyKey = 0;
@@ -145,6 +146,7 @@ void poll() {
     StopSearch = true;
     Stopped = true;
   }
+  searchProgress();
 }
 
 // Repetition inside the search, a third occurrence with the game, the
@@ -586,6 +588,7 @@ int searchRoot(int alpha, int beta, int depth, int first) {
   int bestScore = -InfiniteValue;
   for (int i = first; i < RootCount; ++i) {
     RootMove& rm = RootMoves[i];
+    CurrentRootIndex = i;
     const uint64_t nodesBefore = Nodes;
     SelDepth = 0;
     makeLegal(ss, rm.move);
@@ -739,6 +742,13 @@ uint64_t strongNodeCount() { return Nodes; }
 
 int strongCompletedDepth() { return CompletedDepth; }
 
+Move strongCurrentRootMove(int& number, int& depth) {
+  number = CurrentRootIndex + 1;
+  depth = RootDepth;
+  return CurrentRootIndex >= 0 && CurrentRootIndex < RootCount ? RootMoves[CurrentRootIndex].move
+                                                               : 0;
+}
+
 int strongLines(StrongLine* lines, int capacity) {
   const int count = std::min(capacity, LineCount);
   for (int i = 0; i < count; ++i) {
@@ -841,6 +851,7 @@ Move strongIterativeDeepening() {
   const int score = best.score != -InfiniteValue ? best.score : best.previousScore;
   if (completedDepth == 0) reportLines(1, 1);
   CompletedDepth = std::max(completedDepth, 1);
+  CurrentRootIndex = -1;
   SearchBestMove = best.move;
   ExpectedReply = best.pvLength > 1 ? best.pv[1] : 0;
   savePlyState(rootFrame()->record);

@@ -34,5 +34,8 @@ struct StrongLine {
 // last completed iteration); returns how many.
 int strongLines(StrongLine* lines, int capacity);
 int strongCompletedDepth();
+// The root move being searched now, its number (from 1) and the depth of
+// the iteration; 0 when no strong search runs.
+Move strongCurrentRootMove(int& number, int& depth);
 // Nodes of the last strong search.
 uint64_t strongNodeCount();

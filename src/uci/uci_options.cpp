@@ -12,6 +12,7 @@
 #include "book/opening_book.h"
 #include "book/polyglot_choice.h"
 #include "game/search_dispatch.h"
+#include "search/search_control.h"
 #include "search/search_state.h"
 #include "search/transposition.h"
 #include "strength/strength_limit.h"
@@ -99,6 +100,19 @@ void setBookFile(const char* value) {
   UseOwnBook = OwnBookWanted && (BookOpened || polyglotBookInUse().isOpen());
 }
 
+// "MultiPV": lines per analysis, held within 1..MaxMultiPvLines.
+void setMultiPv(const char* value) {
+  char* end = nullptr;
+  const long lines = std::strtol(value, &end, 10);
+  if (end == value || *end != '\0') {
+    sendInfoString("setoption: MultiPV needs a number of lines, not: ", value);
+    return;
+  }
+  MultiPvLines = lines < 1                 ? 1
+                 : lines > MaxMultiPvLines ? MaxMultiPvLines
+                                           : static_cast<int>(lines);
+}
+
 }  // namespace
 
 void openBooks() {
@@ -125,6 +139,10 @@ void sendOptions() {
   std::snprintf(line, sizeof line, "option name UCI_Elo type spin default %d min %d max %d\n",
                 limitedElo(), MinLimitedElo, MaxLimitedElo);
   sendLine(line);
+  std::snprintf(line, sizeof line, "option name MultiPV type spin default 1 min 1 max %d\n",
+                MaxMultiPvLines);
+  sendLine(line);
+  sendLine("option name UCI_ShowWDL type check default false\n");
 }
 
 void commandSetOption(CommandLine& line) {
@@ -174,6 +192,11 @@ void commandSetOption(CommandLine& line) {
     } else {
       sendInfoString("setoption: Strong is true or false, not: ", value);
     }
+  } else if (strcasecmp(name, "MultiPV") == 0) {
+    setMultiPv(value);
+  } else if (strcasecmp(name, "UCI_ShowWDL") == 0) {
+    if (!readCheck(value, UciShowWdl))
+      sendInfoString("setoption: UCI_ShowWDL is true or false, not: ", value);
   } else {
     sendInfoString("setoption: no such option: ", name);
   }

@@ -7,15 +7,27 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/clock.h"
 #include "core/move_text.h"
+#include "game/search_dispatch.h"
+#include "search/root_search.h"
+#include "search/search_control.h"
+#include "search/search_state.h"
 #include "search/transposition.h"
+#include "wdl/wdl_model.h"
 
 UciSearchInfo UciInfoOutput;
+bool UciShowWdl = false;
 
 namespace {
 
 constexpr size_t InfoLineSize = 512;
 constexpr size_t InfoStringSize = 400;
+// The current root move is shown this often at most, and not before this
+// much of the search has passed.
+constexpr int32_t CurrentMoveIntervalMs = 1000;
+
+int32_t LastCurrentMoveMs = 0;
 
 bool isFile(char c) { return c >= 'a' && c <= 'h'; }
 bool isRank(char c) { return c >= '1' && c <= '8'; }
@@ -69,6 +81,10 @@ void UciSearchInfo::iterationDone(const IterationReport& report) {
   if (report.selDepth > 0) out += std::sprintf(out, " seldepth %d", report.selDepth);
   if (report.multiPv > 0) out += std::sprintf(out, " multipv %d", report.multiPv);
   out = writeUciScore(out + std::sprintf(out, " score "), report.score);
+  if (UciShowWdl) {
+    const WdlOdds odds = wdlOddsHere(report.score);
+    out += std::sprintf(out, " wdl %d %d %d", odds.win, odds.draw, odds.loss);
+  }
   const int hashfull = report.hashPermille >= 0 ? report.hashPermille : transpositionPermille();
   out += std::sprintf(out, " nodes %" PRIu64 " nps %" PRIu64 " hashfull %d time %" PRId64,
                       report.nodes, nps, hashfull, elapsed);
@@ -81,6 +97,35 @@ void UciSearchInfo::iterationDone(const IterationReport& report) {
   }
   std::strcpy(out, "\n");
   writeLine(line);
+}
+
+void sendCurrentMove() {
+  const int32_t now = clockMs();
+  if (now - SearchStartClock < CurrentMoveIntervalMs ||
+      now - LastCurrentMoveMs < CurrentMoveIntervalMs) {
+    return;
+  }
+  int number = 0, depth = 0;
+  const Move m = currentSearchRootMove(number, depth);
+  if (m == 0) return;
+  LastCurrentMoveMs = now;
+  char line[InfoLineSize];
+  char* out = line + std::sprintf(line, "info depth %d currmove ", depth);
+  out = moveToText(out, m);
+  std::sprintf(out, " currmovenumber %d\n", number);
+  writeLine(line);
+}
+
+void sendMateSearchOutcome(MateSearchOutcome outcome, int moves) {
+  char text[64];
+  if (outcome == MateSearchOutcome::NoneWithin) {
+    std::snprintf(text, sizeof text, "mate search: no mate in %d", moves);
+  } else if (outcome == MateSearchOutcome::Stopped) {
+    std::snprintf(text, sizeof text, "mate search: stopped before a mate in %d was found", moves);
+  } else {
+    return;
+  }
+  sendInfoString(text);
 }
 
 void sendInfoString(const char* text) { sendInfoString(text, ""); }

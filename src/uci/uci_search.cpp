@@ -25,6 +25,8 @@
 #include "core/position.h"
 #include "game/game.h"
 #include "game/search_dispatch.h"
+#include "mate/mate_proof.h"
+#include "mate/mate_search.h"
 #include "movegen/legal_moves.h"
 #include "search/root_search.h"
 #include "search/search_control.h"
@@ -49,7 +51,6 @@ constexpr int64_t LongestClockMs = 2000000000;
 // interface; of the rest no move takes more than half, so that a clock
 // living on its increment keeps a reserve for a slow move.
 constexpr int32_t ClockSafetyMs = 30;
-constexpr int MaxMateMoves = MaxIterationDepth / 2;
 constexpr int MaxSearchMoves = 256;
 
 struct GoLimits {
@@ -324,16 +325,22 @@ void commandGo(CommandLine& line) {
     MaxSearchDepth = Limits.depth  ? Limits.depth
                      : Limits.mate ? 2 * Limits.mate - 1
                                    : MaxIterationDepth;
-    if (MaxSearchDepth < 2) MaxSearchDepth = 2;
+    // "go depth 1" searches one ply; any other limit at least two.
+    if (MaxSearchDepth < 2 && Limits.depth != 1) MaxSearchDepth = 2;
+    MateSearchMoves = Limits.mate;
     NodeLimit = static_cast<uint32_t>(Limits.nodes);
     StrongClock = strongClockInputs();
     RootRepetitionEndsSearch = false;  // no draw claims here: the root is searched
     setRootMoveFilter(Limits.searchMoves, Limits.searchMoveCount);
     StopSearch = false;
     setSearchInputHandler(inputDuringSearch);
+    setSearchProgressHandler(sendCurrentMove);
     const uint32_t reportsBefore = UciInfoOutput.reports;
     runSearch();
+    setSearchProgressHandler(nullptr);
     setSearchInputHandler(nullptr);
+    if (MateSearchMoves > 0) sendMateSearchOutcome(lastMateSearchOutcome(), MateSearchMoves);
+    MateSearchMoves = 0;
     setRootMoveFilter(nullptr, 0);
     NodeLimit = 0;
     RootRepetitionEndsSearch = true;

@@ -10,6 +10,7 @@
 #include "core/position.h"
 #include "game/search_dispatch.h"
 #include "movegen/move_tables.h"
+#include "search/search_control.h"
 #include "search/search_report.h"
 #include "search/search_state.h"
 #include "uci/command_line.h"
@@ -66,6 +67,8 @@ void uciSession() {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   QuitRequested = false;
   clearDeferredLines();
+  MultiPvLines = 1;
+  UciShowWdl = false;
   forgetGame();
   sendIdLines();
   CurrentPly = PlyStack;

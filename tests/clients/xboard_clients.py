@@ -318,6 +318,13 @@ def check_client(veltor):
         check("play from the BookFile book", played.move == move, str(played.move))
         engine.configure({"BookFile": ""})
 
+    def root_moves():
+        # python-chess takes moves out of the analysis with exclude/include.
+        allowed = [chess.Move.from_uci("a2a3"), chess.Move.from_uci("h2h3")]
+        info = engine.analyse(board, chess.engine.Limit(depth=4), root_moves=allowed)
+        check("analyse(root_moves=[a2a3, h2h3]) (feature exclude=1): the line starts with one of them",
+              info.get("pv", [None])[0] in allowed, f"{info.get('pv')}")
+
     def memory():
         engine.configure({"memory": 8})
         played, took = timed(lambda: engine.play(board, chess.engine.Limit(time=0.2)))
@@ -334,7 +341,7 @@ def check_client(veltor):
               f"{record.result} {record.reason} after {record.plies} plies")
 
     for step in (ping, fixed_time, fixed_depth, clocks, pondering, analyse_depth, analyse_time, analysis,
-                 analyse_everywhere, memory, whole_game):
+                 analyse_everywhere, root_moves, memory, whole_game):
         try:
             step()
         except Exception as error:  # noqa: BLE001 - a failed step fails its check, the rest still run

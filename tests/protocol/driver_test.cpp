@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -315,7 +316,7 @@ TEST_F(Driver, HandshakeRepliesAreNeverAwaited) {
   // python-chess answers no feature: everything comes at once all the same.
   engine_->send("xboard\nprotover 2\nping 1\n");
   std::vector<std::string> lines = linesUpToPong(*engine_, 2);
-  ASSERT_GE(lines.size(), 6u) << engine_->transcript();
+  ASSERT_GE(lines.size(), 8u) << engine_->transcript();
   EXPECT_EQ(lines[1], "feature done=0");
   // done=1 ends the features, however many engine settings come before it.
   const auto done = std::find(lines.begin(), lines.end(), "feature done=1");
@@ -465,6 +466,62 @@ TEST_F(Driver, ThinkingAfterATakebackStartsWithTheMovePlayed) {
   EXPECT_EQ(last.firstMove, move) << engine_->transcript();
   engine_->send("quit\n");
   EXPECT_EQ(engine_->waitExit(ReplyTimeoutMs), 0);
+}
+
+// Analysis with two lines per depth, the odds on every line and moves taken
+// out of it the way XBoard and python-chess do ("exclude"/"include"); a move
+// played brings every move back.
+TEST_F(Driver, AnalysisLinesExclusionsAndOdds) {
+  handshake();
+  engine_->send(
+      "option MultiPV=abc\noption MultiPV=2\noption ShowWDL=1\nnew\nforce\nexclude e2e4\n"
+      "exclude e9e9\ninclude nothing\nanalyze\n");
+  // The next `count` thinking lines; every one carries odds adding up to 100%.
+  auto thinking = [&](size_t count) {
+    std::vector<std::pair<Thinking, std::string>> lines;
+    std::string line;
+    while (lines.size() < count && engine_->readLine(line, ReplyTimeoutMs)) {
+      Thinking t;
+      if (!readThinking(line, t)) continue;
+      int w[2], d[2], l[2];
+      const size_t odds = line.find('{');
+      EXPECT_TRUE(odds != std::string::npos &&
+                  std::sscanf(line.c_str() + odds, "{W %d.%d%% D %d.%d%% L %d.%d%%}", &w[0], &w[1],
+                              &d[0], &d[1], &l[0], &l[1]) == 6)
+          << line;
+      EXPECT_EQ(10 * (w[0] + d[0] + l[0]) + w[1] + d[1] + l[1], 1000) << line;
+      lines.emplace_back(t, line);
+    }
+    EXPECT_EQ(lines.size(), count) << engine_->transcript();
+    return lines;
+  };
+  // Two lines per depth, distinct, best first, never the excluded move.
+  auto lines = thinking(8);
+  for (size_t i = 0; i + 1 < lines.size(); i += 2) {
+    const Thinking& first = lines[i].first;
+    const Thinking& second = lines[i + 1].first;
+    EXPECT_EQ(first.depth, second.depth) << lines[i + 1].second;
+    EXPECT_NE(first.firstMove, second.firstMove) << lines[i + 1].second;
+    for (const Thinking* t : {&first, &second}) EXPECT_NE(t->firstMove, "e2e4");
+  }
+  // Everything excluded: silence; one move included: that move alone.
+  engine_->send("exclude all\n");
+  linesUpToPong(*engine_, 1);
+  std::string line;
+  EXPECT_FALSE(engine_->readLine(line, 300)) << line;
+  engine_->send("include g1f3\n");
+  linesUpToPong(*engine_, 2);
+  for (const auto& [t, text] : thinking(3)) EXPECT_EQ(t.firstMove, "g1f3") << text;
+  // A move played: a new position, every move of it in the analysis again.
+  engine_->send("e2e4\n");
+  linesUpToPong(*engine_, 3);
+  lines = thinking(6);
+  std::set<std::string> replies;
+  for (const auto& [t, text] : lines) replies.insert(t.firstMove);
+  EXPECT_GE(replies.size(), 2u);
+  engine_->send("exit\nquit\n");
+  EXPECT_EQ(engine_->waitExit(ReplyTimeoutMs), 0);
+  EXPECT_EQ(engine_->transcript().find("move "), std::string::npos);
 }
 
 TEST_F(Driver, CommandsThatTakeTheMoveAwayWithholdIt) {

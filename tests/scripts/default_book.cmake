@@ -9,3 +9,7 @@ add_test(NAME book.default_found_from_anywhere
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/scripts/default_book.sh
           $<TARGET_FILE:veltor> ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR})
 set_tests_properties(book.default_found_from_anywhere PROPERTIES LABELS book TIMEOUT 300)
+# The thresholds of "bookcreate GAMES PERCENT" through build-book.sh.
+add_test(NAME book.thresholds
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/scripts/book_thresholds.sh $<TARGET_FILE:veltor> ${CMAKE_SOURCE_DIR})
+set_tests_properties(book.thresholds PROPERTIES LABELS book TIMEOUT 120)

@@ -2,6 +2,7 @@
 # The engine plays book moves from the initial position without any book in
 # the directory it runs in: from the build tree and from an installation. A
 # book in that directory takes precedence, and the log names the book opened.
+# The default book's first moves are the mainstream ones.
 # Usage: default_book.sh VELTOR_BINARY BUILD_DIR SOURCE_DIR
 set -euo pipefail
 veltor=$(realpath "$1")
@@ -48,6 +49,21 @@ check "build-book.sh says what a fresh engine plays" \
 first_move "$work/own" "$work/prefix/bin/veltor"
 check "current directory: its book wins" grep -q "^move (book) h2h3" "$work/own/Veltor.log"
 check "current directory: log names it" grep -q "^-M: book opened: bookbtm.mbk" "$work/own/Veltor.log"
+
+# 4. Over 50 fresh starts the default book opens as masters do: at least 90%
+#    of its first moves are 1.e4, 1.d4, 1.c4 or 1.Nf3, and at least 90% of its
+#    replies to 1.e4 are among the main defences.
+counts=$("$source/scripts/book-first-moves.sh" "$veltor" 50)
+echo "$counts"
+# The starts (of 50) whose move is among the words given.
+share() {
+  grep "^$1:" <<<"$counts" | tr ',' '\n' |
+    awk -v moves=" $2 " '{ if (index(moves, " " $(NF-1) " ")) n += $NF } END { print n + 0 }'
+}
+white=$(share "as White" "e2e4 d2d4 c2c4 g1f3")
+replies=$(share "after 1.e4" "c7c5 e7e5 e7e6 c7c6 d7d6 g7g6 g8f6 d7d5")
+check "first moves as White: $white of 50 mainstream" test "$white" -ge 45
+check "replies to 1.e4: $replies of 50 mainstream" test "$replies" -ge 45
 
 if [ "$failed" -eq 0 ]; then rm -rf "$work"; else echo "files kept in $work"; fi
 exit "$failed"

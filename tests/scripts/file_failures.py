@@ -64,6 +64,8 @@ WRITERS = [
     ("dbcreate", "dbcreate {in} out", "games.sorted", ["out_black.db", "out_white.db"],
      r"created\.", False, True),
     ("bookcreate", "bookcreate", None, BOOK_FILES, r"created\.", False, False),
+    ("bookcreate-thresholds", "bookcreate 2 1", None, BOOK_FILES, r"created\.", False, False),
+    ("pgn2fen", "pgn2fen {in} {out}", "games.pgn", ["out.fen"], r"pgn2fen:", False, True),
     ("bookexport", "bookexport {out}", None, ["out.bin"], r"moves from", False, False),
 ]
 READERS = [

@@ -175,6 +175,29 @@ def analysis_checks(engine):
     engine.ping()
     check(True, "isready after a stopped analysis answered")
 
+    # Three lines: distinct first moves, best first, each with its odds.
+    engine.configure({"UCI_ShowWDL": True})
+    lines = engine.analyse(chess.Board(), chess.engine.Limit(depth=10), multipv=3)
+    firsts = [line["pv"][0] for line in lines if line.get("pv")]
+    scores = [line["score"].relative.score(mate_score=100000) for line in lines]
+    check(len(lines) == 3 and len(set(firsts)) == 3 and scores == sorted(scores, reverse=True),
+          "analyse depth 10 multipv 3: %s" % ", ".join("%s %s" % (m, s) for m, s in zip(firsts, scores)))
+    wdl = [line.get("wdl") for line in lines]
+    check(all(w is not None and w.relative.total() == 1000 for w in wdl),
+          "UCI_ShowWDL: odds adding up to 1000 on every line: %s" % [w.relative for w in wdl if w])
+    engine.configure({"UCI_ShowWDL": False})
+
+    # A mate in three proven; a position without one still gets a legal move.
+    board = chess.Board("5r1k/p5pp/8/1P1pq3/P1p2nR1/Q7/5BPP/6K1 b - - 0 1")
+    result = engine.play(board, chess.engine.Limit(mate=3), info=chess.engine.INFO_ALL)
+    pv = result.info.get("pv", [])
+    check(result.info.get("score") is not None and result.info["score"].relative == chess.engine.Mate(3)
+          and pv and pv[0] == result.move and replays(board, pv),
+          "go mate 3: %s, score %s" % (result.move, result.info.get("score")))
+    board = chess.Board("r1bqk2r/ppp2ppp/2n5/4P3/2Bp2n1/5N1P/PP1N1PP1/R2Q1RK1 b kq - 1 10")
+    result = engine.play(board, chess.engine.Limit(mate=3))
+    check(result.move in board.legal_moves, "go mate 3 without a mate: %s" % result.move)
+
 
 def write_book(path, board, move):
     """A .bin book of one entry: `move` in `board`."""

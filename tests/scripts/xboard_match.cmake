@@ -6,3 +6,7 @@ set_tests_properties(gui.xboard_match_vs_fairymax PROPERTIES LABELS gui TIMEOUT 
 add_test(NAME gui.xboard_analysis
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/scripts/xboard_analysis.sh $<TARGET_FILE:veltor>)
 set_tests_properties(gui.xboard_analysis PROPERTIES LABELS gui TIMEOUT 120)
+# The same with three lines per depth and the odds, set through XBoard.
+add_test(NAME gui.xboard_multipv
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/scripts/xboard_multipv.sh $<TARGET_FILE:veltor>)
+set_tests_properties(gui.xboard_multipv PROPERTIES LABELS gui TIMEOUT 120)

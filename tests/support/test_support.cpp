@@ -17,12 +17,14 @@
 const char* const XboardFeatureLines =
     "\nfeature done=0\nfeature setboard=1\n"
     "feature ping=1 usermove=0 san=0 time=1 draw=0 sigint=0 sigterm=0 reuse=1 analyze=1 colors=1 "
-    "playother=0 memory=1 variants=\"normal\" myname=\"Veltor " VELTOR_VERSION
+    "playother=0 memory=1 exclude=1 variants=\"normal\" myname=\"Veltor " VELTOR_VERSION
     "\"\n"
     "feature option=\"BookFile -file \"\n"
     "feature option=\"Strong -check 0\"\n"
     "feature option=\"UCI_LimitStrength -check 0\"\n"
     "feature option=\"UCI_Elo -spin 1500 1350 2850\"\n"
+    "feature option=\"MultiPV -spin 1 1 64\"\n"
+    "feature option=\"ShowWDL -check 0\"\n"
     "feature done=1\n";
 
 namespace {

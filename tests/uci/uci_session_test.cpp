@@ -3,6 +3,8 @@
 // dialogue, bad input reported as "info string" and survived.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -263,6 +265,109 @@ TEST(UciSession, IsreadyIsAnsweredWhileSearchingAndStopGivesOneBestmove) {
   EXPECT_EQ(engine.waitForLine("bestmove ", 700), "") << "bestmove while pondering";
   engine.send("ponderhit\n");
   EXPECT_NE(engine.waitForLine("bestmove ", 3000), "") << engine.transcript();
+  engine.send("quit\n");
+  EXPECT_EQ(engine.waitExit(ExitTimeoutMs), 0);
+}
+
+// The words of a line.
+std::vector<std::string> wordsOf(const std::string& line) {
+  std::vector<std::string> words;
+  size_t start = 0;
+  while (start < line.size()) {
+    const size_t end = std::min(line.find(' ', start), line.size());
+    if (end > start) words.push_back(line.substr(start, end - start));
+    start = end + 1;
+  }
+  return words;
+}
+
+// The word after `key` in the line ("" when none).
+std::string field(const std::string& line, const std::string& key) {
+  const std::vector<std::string> words = wordsOf(line);
+  for (size_t i = 0; i + 1 < words.size(); ++i) {
+    if (words[i] == key) return words[i + 1];
+  }
+  return "";
+}
+
+TEST(UciSession, SeveralLinesOddsMateSearchAndOnePly) {
+  const Session s = runScript(
+      "uci\nsetoption name MultiPV value 3\nsetoption name UCI_ShowWDL value true\n"
+      "position startpos moves e2e4\ngo depth 5\n"
+      "setoption name MultiPV value 1\nsetoption name UCI_ShowWDL value false\n"
+      "position fen 5r1k/p5pp/8/1P1pq3/P1p2nR1/Q7/5BPP/6K1 b - - 0 1\ngo mate 3\n"
+      "position startpos\ngo mate 1\nposition startpos\ngo depth 1\n"
+      "setoption name MultiPV value x\nquit\n");
+  EXPECT_EQ(s.count("option name MultiPV type spin default 1 min 1 max 64"), 1) << s.text();
+  EXPECT_EQ(s.count("option name UCI_ShowWDL type check default false"), 1);
+  ASSERT_EQ(s.count("bestmove "), 4) << s.text();
+  std::vector<std::string> bestmoves;
+  for (const std::string& line : s.lines) {
+    if (line.rfind("bestmove ", 0) == 0) bestmoves.push_back(wordsOf(line)[1]);
+  }
+  // Three lines per depth, ranked, distinct, best first, with odds.
+  std::vector<std::string> firstMoves[6];
+  std::string lineOne;
+  for (const std::string& line : s.lines) {
+    if (line.find(" multipv ") == std::string::npos) continue;
+    const int depth = std::stoi(field(line, "depth"));
+    const int rank = std::stoi(field(line, "multipv"));
+    ASSERT_TRUE(depth >= 1 && depth <= 5) << line;
+    EXPECT_EQ(rank, static_cast<int>(firstMoves[depth].size()) + 1) << line;
+    firstMoves[depth].push_back(field(line, "pv"));
+    const std::vector<std::string> w = wordsOf(line);
+    const size_t at = std::find(w.begin(), w.end(), "wdl") - w.begin();
+    ASSERT_LT(at + 3, w.size()) << line;
+    EXPECT_EQ(std::stoi(w[at + 1]) + std::stoi(w[at + 2]) + std::stoi(w[at + 3]), 1000) << line;
+    if (depth == 5 && rank == 1) lineOne = line;
+  }
+  for (int depth = 1; depth <= 5; ++depth) {
+    ASSERT_EQ(firstMoves[depth].size(), 3u) << depth;
+    EXPECT_NE(firstMoves[depth][0], firstMoves[depth][1]);
+    EXPECT_NE(firstMoves[depth][1], firstMoves[depth][2]);
+    EXPECT_NE(firstMoves[depth][0], firstMoves[depth][2]);
+  }
+  EXPECT_EQ(bestmoves[0], field(lineOne, "pv")) << "bestmove is line 1";
+  // The mate in three, proven, with its first move played.
+  const std::string mate = s.last("info depth 5 seldepth 5 score mate 3 ");
+  ASSERT_NE(mate, "") << s.text();
+  EXPECT_EQ(bestmoves[1], field(mate, "pv"));
+  // No mate in one from the start: said, and still a move.
+  EXPECT_EQ(s.count("info string mate search: no mate in 1"), 1);
+  EXPECT_EQ(bestmoves[2].size(), 4u);
+  // One ply: one iteration, depth 1.
+  EXPECT_EQ(s.lines[s.lines.size() - 3].rfind("info depth 1 score ", 0), 0u) << s.text();
+  EXPECT_EQ(s.count("info string setoption: MultiPV needs a number of lines, not: x"), 1);
+}
+
+// The root move being searched: not in the first second, then at most once
+// a second (the search's node counts stay: search_bench pins them).
+TEST(UciSession, CurrentMoveLinesComeOnceASecondAfterTheFirst) {
+  EngineProcess engine(makeScratchDirectory("uci-currmove"));
+  ASSERT_TRUE(engine.started());
+  engine.send(
+      "uci\nposition fen r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ - 0 9\n"
+      "go movetime 3300\n");
+  const auto start = std::chrono::steady_clock::now();
+  std::vector<double> seconds;
+  std::string line;
+  while (engine.readLine(line, 10000) && line.rfind("bestmove ", 0) != 0) {
+    if (line.find(" currmove ") == std::string::npos) continue;
+    seconds.push_back(
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    const std::vector<std::string> w = wordsOf(line);
+    ASSERT_EQ(w.size(), 7u) << line;
+    EXPECT_EQ(w[1], "depth");
+    EXPECT_EQ(w[3], "currmove");
+    EXPECT_EQ(w[4].size(), 4u) << line;
+    EXPECT_EQ(w[5], "currmovenumber");
+    EXPECT_GE(std::stoi(w[6]), 1);
+  }
+  ASSERT_EQ(line.rfind("bestmove ", 0), 0u) << engine.transcript();
+  ASSERT_FALSE(seconds.empty()) << engine.transcript();
+  EXPECT_GE(seconds.front(), 0.95);
+  EXPECT_LE(seconds.size(), 3u);
+  for (size_t i = 1; i < seconds.size(); ++i) EXPECT_GE(seconds[i] - seconds[i - 1], 0.9);
   engine.send("quit\n");
   EXPECT_EQ(engine.waitExit(ExitTimeoutMs), 0);
 }

@@ -340,8 +340,22 @@ def check_client(veltor):
               and record.illegal + record.time_losses + record.crashes + record.false_claims == 0,
               f"{record.result} {record.reason} after {record.plies} plies")
 
+    def strong_game():
+        # The strong mode: a mate shown in the protocol's form, then a whole game.
+        engine.configure({"Strong": True})
+        info = engine.analyse(chess.Board("6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1"), chess.engine.Limit(depth=6))
+        check("strong mode: mate in one shown as a mate", info.get("score") is not None
+              and info["score"].white().mate() == 1, str(info.get("score")))
+        peer = chess.engine.SimpleEngine.popen_xboard(PHALANX, cwd=workdir)
+        record = play_game(engine, peer, veltor_is_white=False, ponder=True, base=6.0, increment=0.05)
+        peer.quit()
+        check("strong mode: a whole game against Phalanx without a fault",
+              record.result != "*" and record.reason != "adjudicated"
+              and record.illegal + record.time_losses + record.crashes + record.false_claims == 0,
+              f"{record.result} {record.reason} after {record.plies} plies")
+
     for step in (ping, fixed_time, fixed_depth, clocks, pondering, analyse_depth, analyse_time, analysis,
-                 analyse_everywhere, root_moves, memory, whole_game):
+                 analyse_everywhere, root_moves, memory, whole_game, strong_game):
         try:
             step()
         except Exception as error:  # noqa: BLE001 - a failed step fails its check, the rest still run

@@ -65,5 +65,17 @@ replies=$(share "after 1.e4" "c7c5 e7e5 e7e6 c7c6 d7d6 g7g6 g8f6 d7d5")
 check "first moves as White: $white of 50 mainstream" test "$white" -ge 45
 check "replies to 1.e4: $replies of 50 mainstream" test "$replies" -ge 45
 
+# 5. The strong mode plays from masters.bin, by weight: over 20 fresh starts
+#    (the installed engine, an empty directory) only mainstream first moves.
+mkdir "$work/strong"
+for i in $(seq 1 20); do
+  (cd "$work/strong" && printf 'uci\nsetoption name Strong value true\nposition startpos\ngo wtime 60000 btime 60000\nquit\n' |
+    timeout 60 "$work/prefix/bin/veltor" 2>&1 | grep -E "^(bestmove|info string book)")
+done > "$work/strong/moves.txt"
+check "strong mode: 20 book moves, each announced" test "$(grep -c '^info string book move' "$work/strong/moves.txt")" -eq 20
+check "strong mode: every first move mainstream" \
+  bash -c "! grep '^bestmove' '$work/strong/moves.txt' | grep -qvE '^bestmove (e2e4|d2d4|c2c4|g1f3)'"
+check "strong mode: the log names masters.bin" grep -q "masters.bin" "$work/strong/Veltor.log"
+
 if [ "$failed" -eq 0 ]; then rm -rf "$work"; else echo "files kept in $work"; fi
 exit "$failed"

@@ -271,6 +271,18 @@ def game_against_stockfish(veltor):
     check(fault is None, "complete game against Stockfish without fault: %s" % (fault or "none"))
 
 
+def strong_mode_checks(engine):
+    # The strong mode through the same client: several lines, then a whole game.
+    engine.configure({"Strong": True})
+    lines = engine.analyse(chess.Board(), chess.engine.Limit(depth=10), multipv=3)
+    firsts = [info["pv"][0] for info in lines if info.get("pv")]
+    scores = [info["score"].relative.score(mate_score=100000) for info in lines]
+    check(len(set(firsts)) == 3 and scores == sorted(scores, reverse=True),
+          "strong mode: three distinct lines, best first: %s %s" % (firsts, scores))
+    game_against_stockfish(engine)
+    engine.configure({"Strong": False})
+
+
 def main():
     with chess.engine.SimpleEngine.popen_uci(veltor_path, timeout=30) as engine:
         session_checks(engine)
@@ -279,6 +291,7 @@ def main():
         analysis_checks(engine)
         analyse_everywhere_checks(engine)
         game_against_stockfish(engine)
+        strong_mode_checks(engine)
         engine.ping()
     print("%d failure(s)" % len(failures))
     sys.exit(1 if failures else 0)

@@ -220,7 +220,7 @@ void Evaluator<Tracing>::pieces() {
     noteAttacks(S, KindKnight, attacks);
     add(S, Term::KnightMobility + popCount(attacks & mobilityArea_[S]));
     if (outpost(s)) add(S, Term::KnightOutpost + ((attacked_[S][KindPawn] & bitOf(s)) ? 1 : 0));
-    if (bitOf(s + T::Forward) & allPawns) add(S, Term::MinorBehindPawn);
+    if (forwardOf<S>(bitOf(s)) & allPawns) add(S, Term::MinorBehindPawn);
     kingAttack(0, attacks);
   }
   const Bitboard bishops = Pos.pieces[T::Bishop];
@@ -232,7 +232,7 @@ void Evaluator<Tracing>::pieces() {
     noteAttacks(S, KindBishop, attacks);
     add(S, Term::BishopMobility + popCount(attacks & mobilityArea_[S]));
     if (outpost(s)) add(S, Term::BishopOutpost + ((attacked_[S][KindPawn] & bitOf(s)) ? 1 : 0));
-    if (bitOf(s + T::Forward) & allPawns) add(S, Term::MinorBehindPawn);
+    if (forwardOf<S>(bitOf(s)) & allPawns) add(S, Term::MinorBehindPawn);
     const Bitboard colour = (LightSquares & bitOf(s)) ? LightSquares : ~LightSquares;
     const int blocked = popCount(rammed & colour);
     if (blocked) add(S, Term::BishopRammedPawns, blocked);

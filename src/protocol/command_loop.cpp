@@ -380,10 +380,12 @@ void commandOption() {
 }
 
 // "strong on|off": the strong mode from the console; says which mode plays.
+// A bare "strong" only asks: the next word is read only when it is on or off.
 void commandStrong() {
   char word[WordBufferSize];
-  if (readWord(word, sizeof word) &&
-      (std::strcmp(word, "on") == 0 || std::strcmp(word, "off") == 0))
+  if (peekWord(word, sizeof word) &&
+      (std::strcmp(word, "on") == 0 || std::strcmp(word, "off") == 0) &&
+      readWord(word, sizeof word))
     setSearchMode(word[1] == 'n' ? SearchMode::Strong : SearchMode::Default);
   std::printf("strong: %s\n", searchMode() == SearchMode::Strong ? "on" : "off");
 }

@@ -11,6 +11,7 @@
 #include "search/transposition.h"
 #include "strength/strength_limit.h"
 #include "strong/strong_search.h"
+#include "wdl/wdl_model.h"
 
 namespace {
 SearchMode Mode = SearchMode::Default;
@@ -31,6 +32,9 @@ Move chooseGameBookMove() {
 }
 
 Move runSearch() {
+  // The odds shown follow the score scale of the search that gives them.
+  const bool strongScale = Mode == SearchMode::Strong || strengthLimited();
+  setWdlModel(strongScale ? StrongModeWdl : DefaultModeWdl);
   // "go mate N" proves a mate first; without one the search below chooses.
   if (runMateSearch()) return SearchBestMove;
   if (strengthLimited()) return limitedStrengthSearch();

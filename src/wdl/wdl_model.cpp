@@ -5,10 +5,14 @@
 
 #include "core/position.h"
 #include "wdl/wdl_fit_default.h"
+#include "wdl/wdl_fit_strong.h"
 
 const WdlModel DefaultModeWdl = {{DefaultModeWdlA[0], DefaultModeWdlA[1], DefaultModeWdlA[2]},
                                  {DefaultModeWdlB[0], DefaultModeWdlB[1], DefaultModeWdlB[2]},
                                  DefaultModeWdlLevel};
+const WdlModel StrongModeWdl = {{StrongModeWdlA[0], StrongModeWdlA[1], StrongModeWdlA[2]},
+                                {StrongModeWdlB[0], StrongModeWdlB[1], StrongModeWdlB[2]},
+                                StrongModeWdlLevel};
 
 namespace {
 

@@ -22,8 +22,10 @@ struct WdlModel {
   double level;
 };
 
-// The default search's model, fitted to its scores.
+// The default search's and the strong search's models, each fitted to its
+// own scores.
 extern const WdlModel DefaultModeWdl;
+extern const WdlModel StrongModeWdl;
 
 // Per mille, summing to 1000.
 struct WdlOdds {

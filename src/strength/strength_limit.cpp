@@ -25,8 +25,10 @@ struct Anchor {
   double temperature;
 };
 constexpr Anchor Anchors[] = {
-    {1350, 300, 6, 150},  {1700, 1200, 5, 90},  {2000, 4000, 4, 50},
-    {2300, 15000, 4, 25}, {2600, 60000, 3, 10}, {2850, 250000, 2, 4},
+    {1350, 7000, 4, 60},
+    {1700, 15000, 4, 35},
+    {2000, 35000, 4, 20},
+    {2300, 1000000, 1, 1},  // the strong mode itself
 };
 constexpr int MaxLines = 8;
 constexpr int ReportedMateBase = MateBase;

@@ -8,7 +8,7 @@
 
 // The scale is calibrated against a reference engine's own scale (README).
 constexpr int MinLimitedElo = 1350;
-constexpr int MaxLimitedElo = 2850;
+constexpr int MaxLimitedElo = 2300;
 constexpr int DefaultLimitedElo = 1500;
 
 void setStrengthLimit(bool limited, int elo);  // elo held within the scale

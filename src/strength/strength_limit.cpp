@@ -25,9 +25,9 @@ struct Anchor {
   double temperature;
 };
 constexpr Anchor Anchors[] = {
-    {1350, 7000, 4, 60},
-    {1700, 15000, 4, 35},
-    {2000, 35000, 4, 20},
+    {1350, 2800, 4, 60},
+    {1700, 6500, 4, 40},
+    {2000, 55000, 4, 20},
     {2300, 1000000, 1, 1},  // the strong mode itself
 };
 constexpr int MaxLines = 8;

@@ -5,7 +5,7 @@
 # in pairs, from shuffled openings; an even score means the scales agree.
 # Prints one table row a setting: setting, games, Veltor's W-L-D, score and
 # the Elo difference with its 95% error bar, as the match runner gives them.
-# Usage: scripts/calibrate-strength.sh [ELO...]   (default: 1400 1700 2000 2300 2600)
+# Usage: scripts/calibrate-strength.sh [ELO...]   (default: 1400 1550 1700 1850 2000)
 # Environment: VELTOR (engine binary, default build/veltor), GAMES (100),
 #   TC (10+0.1), MATCH (the match runner's folder, default
 #   ../shared/tools/match copied to build-match/), CONCURRENCY (2).
@@ -18,7 +18,7 @@ tc="${TC:-10+0.1}"
 concurrency="${CONCURRENCY:-2}"
 openings="$root/bench/openings/masters-8ply.txt"
 settings=("$@")
-[ ${#settings[@]} -gt 0 ] || settings=(1400 1700 2000 2300 2600)
+[ ${#settings[@]} -gt 0 ] || settings=(1400 1550 1700 1850 2000)
 match="${MATCH:-}"
 if [ -z "$match" ]; then
   match="$root/build-match"

@@ -26,8 +26,13 @@ struct Anchor {
 };
 constexpr Anchor Anchors[] = {
     {1350, 2800, 4, 60},
-    {1700, 6500, 4, 40},
-    {2000, 55000, 4, 20},
+    // 1550 lies on the first scale's line from 1350 to 6,500 nodes and T 40
+    // at 1700, on which 1400 and 1550 were measured.
+    {1550, 4530.6558508385815, 4, 340.0 / 7},
+    {1700, 12000, 4, 40},
+    // 1850 was measured midway between 1700 and 55,000 nodes and T 20 at 2000.
+    {1850, 25690.5, 4, 30},
+    {2000, 90000, 4, 18},
     {2300, 1000000, 1, 1},  // the strong mode itself
 };
 constexpr int MaxLines = 8;

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Checks that the C++ sources of src/, tests/, bench/ and fuzz/ are formatted
+# Checks that the C++ sources of src/, tests/, bench/, fuzz/ and tune/ are formatted
 # as clang-format (version 14, the repository's .clang-format) writes them.
 # Usage: scripts/check-format.sh [--fix]
 #   Lists the files whose formatting differs and exits 1 when there are any;
@@ -8,7 +8,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
-folders=(src tests bench fuzz)
+folders=(src tests bench fuzz tune)
 wanted_major=14
 
 fix=0

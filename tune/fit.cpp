@@ -23,9 +23,9 @@ struct Coefficient {
 };
 
 struct Sample {
-  float result;  // 1 White won, 0.5 draw, 0 Black won
-  float mgShare;  // phase / PhaseMax
-  float egShare;  // (1 - phase / PhaseMax) * scale / ScaleNormal
+  float result;     // 1 White won, 0.5 draw, 0 Black won
+  float mgShare;    // phase / PhaseMax
+  float egShare;    // (1 - phase / PhaseMax) * scale / ScaleNormal
   uint32_t linear;  // first coefficient in Coefficients
   uint16_t linearCount;
   uint16_t safetyCount[2];  // then the safety coefficients of each attacked king
@@ -77,7 +77,8 @@ bool loadFile(const std::string& path) {
     Samples.push_back(s);
   }
   std::fclose(f);
-  std::fprintf(stderr, "%s: %zu positions so far (%ld skipped)\n", path.c_str(), Samples.size(), skipped);
+  std::fprintf(stderr, "%s: %zu positions so far (%ld skipped)\n", path.c_str(), Samples.size(),
+               skipped);
   return true;
 }
 
@@ -144,7 +145,8 @@ bool fitWeights(const FitSettings& settings, WeightTable& weights) {
       }
       for (int king = 0; king < 2; ++king) {
         const double sign = king == 0 ? 1.0 : -1.0;
-        const double dMg = safety[king][0] > 0 ? gMg * sign * 2.0 * safety[king][0] / SafetyMgDivisor : 0;
+        const double dMg =
+            safety[king][0] > 0 ? gMg * sign * 2.0 * safety[king][0] / SafetyMgDivisor : 0;
         const double dEg = safety[king][1] > 0 ? gEg * sign / SafetyEgDivisor : 0;
         for (int i = 0; i < s.safetyCount[king]; ++i, ++c) {
           gradient[c->index].mg += dMg * c->count;

@@ -9,11 +9,11 @@
 #include "labelled_position.h"
 #include "movegen/legal_moves.h"
 #include "movegen/legality.h"
+#include "pgn_games.h"
 #include "strong/exchange_threshold.h"
 #include "strong/move_rules.h"
 #include "strong/strong_eval.h"
 #include "tools/pgn.h"
-#include "tools/text_input.h"
 
 namespace {
 std::unordered_set<uint64_t> SeenKeys;
@@ -41,22 +41,9 @@ void writeLabelledPosition(std::FILE* out, char result) {
 }
 
 long writeGamePositions(const char* pgnPath, std::FILE* out) {
-  TextInput in;
-  if (!in.open(pgnPath)) return -1;
-  static GameRecord game;
   long written = 0;
-  readFen(StartPositionFen);
-  skipSpaceAndCommentLines(in);
-  while (in.peek() != EOF) {
-    uint16_t code = 0;
-    try {
-      code = readPgnGame(in, game);
-    } catch (const PgnError&) {
-      break;  // the reader cannot go on in this file
-    }
-    skipSpaceAndCommentLines(in);
-    if (code == 0 || game.resultChar == '*') continue;
-    readFen(StartPositionFen);
+  const bool read = forEachPgnGame(pgnPath, [&](const GameRecord& game) {
+    if (game.resultChar == '*') return;
     const int plies = game.plyCount();
     for (int ply = 0; ply < plies; ++ply) {
       const uint64_t key = Pos.key ^ static_cast<uint64_t>(Pos.side);
@@ -67,7 +54,6 @@ long writeGamePositions(const char* pgnPath, std::FILE* out) {
       savePlyState(Replay[ply]);
       makeMove(game.moves[ply], Replay[ply]);
     }
-    readFen(StartPositionFen);
-  }
-  return written;
+  });
+  return read ? written : -1;
 }

@@ -10,6 +10,7 @@
 #include "game/game.h"
 #include "labelled_position.h"
 #include "movegen/legal_moves.h"
+#include "pgn_games.h"
 #include "search/draw.h"
 #include "search/search_control.h"
 #include "search/search_report.h"
@@ -18,17 +19,16 @@
 #include "strong/move_rules.h"
 #include "strong/strong_search.h"
 #include "tools/pgn.h"
-#include "tools/text_input.h"
 
 namespace {
 
 constexpr int MinOpeningPlies = 8;
 constexpr int OpeningPlySpread = 9;  // openings of 8 to 16 plies
 constexpr int MaxGamePlies = 400;
-constexpr int WinScore = 1000;        // both sides' searches agree on this for...
-constexpr int WinPlies = 8;           // ...this many plies: the game is decided
-constexpr int DrawScore = 8;          // scores this close to 0...
-constexpr int DrawPlies = 16;         // ...for this many plies after...
+constexpr int WinScore = 1000;           // both sides' searches agree on this for...
+constexpr int WinPlies = 8;              // ...this many plies: the game is decided
+constexpr int DrawScore = 8;             // scores this close to 0...
+constexpr int DrawPlies = 16;            // ...for this many plies after...
 constexpr int DrawAdjudicationPly = 80;  // ...this ply: a draw
 constexpr int MateScoreEdge = 8000;
 
@@ -36,22 +36,10 @@ constexpr int MateScoreEdge = 8000;
 std::vector<std::vector<Move>> Openings;
 
 bool loadOpenings(const char* path) {
-  TextInput in;
-  if (!in.open(path)) return false;
-  static GameRecord game;
-  readFen(StartPositionFen);
-  skipSpaceAndCommentLines(in);
-  while (in.peek() != EOF) {
-    uint16_t code = 0;
-    try {
-      code = readPgnGame(in, game);
-    } catch (const PgnError&) {
-      break;
-    }
-    skipSpaceAndCommentLines(in);
-    if (code == 0 || game.plyCount() < MinOpeningPlies + OpeningPlySpread) continue;
-    Openings.emplace_back(game.moves, game.moves + MinOpeningPlies + OpeningPlySpread);
-  }
+  forEachPgnGame(path, [](const GameRecord& game) {
+    if (game.plyCount() >= MinOpeningPlies + OpeningPlySpread)
+      Openings.emplace_back(game.moves, game.moves + MinOpeningPlies + OpeningPlySpread);
+  });
   return !Openings.empty();
 }
 

@@ -79,7 +79,8 @@ int selfPlay(int argc, char** argv) {
       return 1;
     }
     for (int i = 0; i < Term::Count; ++i)
-      loaded[i] = S(static_cast<int>(std::lround(table[i].mg)), static_cast<int>(std::lround(table[i].eg)));
+      loaded[i] =
+          S(static_cast<int>(std::lround(table[i].mg)), static_cast<int>(std::lround(table[i].eg)));
     useEvalWeights(loaded.data());
   }
   SelfPlaySettings settings{argv[3], std::atol(argv[4]), std::atol(argv[5]),

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdio>
 
-
 namespace {
 
 constexpr int PairsPerLine = 8;

@@ -17,8 +17,10 @@ mkdir -p "$work/veltor"
 printf '[Event "analysis"]\n[White "a"]\n[Black "b"]\n[Result "*"]\n\n1. e4 e5 2. Nf3 Nc6 *\n' > "$work/game.pgn"
 debug="$work/xboard-debug.txt"
 # XBoard stays in the mode when the game is through: the timeout ends it.
-timeout -k 5 25 xvfb-run -a xboard -fcp "$veltor" -fd "$work/veltor" -lgf "$work/game.pgn" \
-  -firstOptions "MultiPV=3,ShowWDL=1" -initialMode AnalyzeFile -timeDelay 1.5 -noGUI \
+# Each position gets 3 s: an analysis that starts at the depth the table
+# knows may take more than a second for its first lines on a busy machine.
+timeout -k 5 40 xvfb-run -a xboard -fcp "$veltor" -fd "$work/veltor" -lgf "$work/game.pgn" \
+  -firstOptions "MultiPV=3,ShowWDL=1" -initialMode AnalyzeFile -timeDelay 3 -noGUI \
   -saveSettingsOnExit false -usePolyglotBook false -soundProgram true \
   -debug -nameOfDebugFile "$debug" > "$work/xboard-out.txt" 2>&1
 [ -s "$debug" ] || { echo "no XBoard log"; cat "$work/xboard-out.txt"; exit 1; }

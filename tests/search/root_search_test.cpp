@@ -5,8 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <string>
 
@@ -99,15 +100,31 @@ TEST_F(RootSearchTest, ThinkingLinesAndLogLinesPerIteration) {
   testing::internal::CaptureStdout();
   iterativeDeepening();
   const std::string out = testing::internal::GetCapturedStdout();
-  const std::regex line(
-      "    ([0-9]+)     (-?[0-9]+)     [0-9]+     ([0-9]+)  ([a-h][1-8][a-h][1-8][qrbn]? )+");
   std::istringstream lines(out);
   std::string text;
   int depth = 1;
   while (std::getline(lines, text)) {
-    std::smatch m;
-    ASSERT_TRUE(std::regex_match(text, m, line)) << text;
-    EXPECT_EQ(std::stoi(m[1]), ++depth);
+    // "    depth     score     time     nodes  " and the moves, each with a space.
+    int d = 0, score = 0, time = 0, nodes = 0;
+    ASSERT_EQ(std::sscanf(text.c_str(), "%d %d %d %d", &d, &score, &time, &nodes), 4) << text;
+    char fields[96];
+    std::snprintf(fields, sizeof fields, "    %d     %d     %d     %d  ", d, score, time, nodes);
+    ASSERT_EQ(text.compare(0, std::strlen(fields), fields), 0) << text;
+    std::istringstream moves(text.substr(std::strlen(fields)));
+    std::string move;
+    int count = 0;
+    while (moves >> move) {
+      ++count;
+      const bool square1 =
+          move.size() >= 4 && move[0] >= 'a' && move[0] <= 'h' && move[1] >= '1' && move[1] <= '8';
+      const bool square2 =
+          move.size() >= 4 && move[2] >= 'a' && move[2] <= 'h' && move[3] >= '1' && move[3] <= '8';
+      const bool piece = move.size() == 4 || (move.size() == 5 && std::strchr("qrbn", move[4]));
+      EXPECT_TRUE(square1 && square2 && piece) << text;
+    }
+    EXPECT_GT(count, 0) << text;
+    EXPECT_EQ(text.back(), ' ') << text;
+    EXPECT_EQ(d, ++depth);
   }
   EXPECT_EQ(depth, 4);
   const std::string logged = log();

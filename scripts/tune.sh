@@ -9,6 +9,9 @@
 #   3. self-play of the strong mode with those weights, a fixed number of
 #      nodes a move, from the openings of the masters' games;
 #   4. the final fit to the real games' and the self-play positions.
+# A fit takes each position's endgame scale with a stated evaluation (plain
+# material for the first, the first fit for the last), never with the
+# weights the tuner happens to be built with.
 # Usage: scripts/tune.sh [workdir]   (default: build-tune/data)
 # VELTOR_JOBS=N plays the self-play games in N processes (default: processors).
 # It takes a few hours on two cores, nearly all of it self-play.
@@ -36,7 +39,7 @@ cd "$work"
 echo "== 1. positions of the real games"
 "$tune" extract games.txt "$shared/masters-pgnmentor.pgn" "$shared/twic0920.pgn"
 echo "== 2. first fit"
-"$tune" fit "$epochs" "$rate" first.txt first.cpp games.txt 2>&1 | grep -E "epoch ($epochs|1):"
+"$tune" fit "$epochs" "$rate" first.txt first.cpp --trace "$root/tune/material-weights.txt" games.txt 2>&1 | grep -E "epoch ($epochs|1):"
 echo "== 3. self-play: $games games at $nodes nodes a move, $jobs processes"
 per=$(( (games + jobs - 1) / jobs ))
 pids=()
@@ -50,7 +53,7 @@ for pid in "${pids[@]}"; do wait "$pid"; done
 for ((j = 0; j < jobs; j++)); do cat "selfplay-$j.txt"; done > selfplay.txt
 wc -l games.txt selfplay.txt
 echo "== 4. final fit"
-"$tune" fit "$epochs" "$rate" final.txt eval_weights.cpp games.txt selfplay.txt 2>&1 | grep -E "epoch ($epochs|1):"
+"$tune" fit "$epochs" "$rate" final.txt eval_weights.cpp --trace first.txt games.txt selfplay.txt 2>&1 | grep -E "epoch ($epochs|1):"
 python3 - "$root/src/strong/eval_weights.cpp" eval_weights.cpp <<'PY'
 import re, sys
 def pairs(path):

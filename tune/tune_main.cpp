@@ -2,8 +2,12 @@
 //   veltor_tune extract OUT PGN...                  quiet positions of real games
 //   veltor_tune selfplay OUT OPENINGS FIRST COUNT NODES [WEIGHTS]
 //                                                   self-play games' positions
-//   veltor_tune fit EPOCHS RATE OUT.txt OUT.cpp DATA...
+//   veltor_tune fit EPOCHS RATE OUT.txt OUT.cpp [--trace WEIGHTS] DATA...
 //                                                   fit the weights from the start
+// WEIGHTS (a weight text) are the evaluation the self-play plays with, or the
+// one whose endgame scales the fit takes: the scale of a position depends on
+// which side the evaluation finds ahead, so without --trace a fit would
+// depend on the weights the tuner was built with.
 // Every output is written beside its target and renamed into place.
 #include <cmath>
 #include <cstdio>
@@ -27,7 +31,7 @@ int usage() {
   std::fprintf(stderr,
                "usage: veltor_tune extract OUT PGN...\n"
                "       veltor_tune selfplay OUT OPENINGS FIRST COUNT NODES [WEIGHTS]\n"
-               "       veltor_tune fit EPOCHS RATE OUT.txt OUT.cpp DATA...\n");
+               "       veltor_tune fit EPOCHS RATE OUT.txt OUT.cpp [--trace WEIGHTS] DATA...\n");
   return 2;
 }
 
@@ -69,20 +73,24 @@ int extract(int argc, char** argv) {
   return out.finish() ? 0 : 1;
 }
 
+// The evaluation reads the weights of a weight text, rounded as the engine's are.
+bool evaluateWith(const char* path) {
+  static std::vector<Score> loaded(Term::Count);
+  WeightTable table;
+  if (!readWeightText(path, table)) {
+    std::fprintf(stderr, "cannot read weights %s\n", path);
+    return false;
+  }
+  for (int i = 0; i < Term::Count; ++i)
+    loaded[i] =
+        S(static_cast<int>(std::lround(table[i].mg)), static_cast<int>(std::lround(table[i].eg)));
+  useEvalWeights(loaded.data());
+  return true;
+}
+
 int selfPlay(int argc, char** argv) {
   if (argc < 7) return usage();
-  static std::vector<Score> loaded(Term::Count);
-  if (argc > 7) {
-    WeightTable table;
-    if (!readWeightText(argv[7], table)) {
-      std::fprintf(stderr, "cannot read weights %s\n", argv[7]);
-      return 1;
-    }
-    for (int i = 0; i < Term::Count; ++i)
-      loaded[i] =
-          S(static_cast<int>(std::lround(table[i].mg)), static_cast<int>(std::lround(table[i].eg)));
-    useEvalWeights(loaded.data());
-  }
+  if (argc > 7 && !evaluateWith(argv[7])) return 1;
   SelfPlaySettings settings{argv[3], std::atol(argv[4]), std::atol(argv[5]),
                             static_cast<unsigned>(std::atol(argv[6]))};
   Output out;
@@ -101,7 +109,13 @@ int fit(int argc, char** argv) {
   FitSettings settings;
   settings.epochs = std::atoi(argv[2]);
   settings.learningRate = std::atof(argv[3]);
-  for (int i = 6; i < argc; ++i) settings.dataFiles.emplace_back(argv[i]);
+  int data = 6;
+  if (std::strcmp(argv[6], "--trace") == 0) {
+    if (argc < 9) return usage();
+    if (!evaluateWith(argv[7])) return 1;
+    data = 8;
+  }
+  for (int i = data; i < argc; ++i) settings.dataFiles.emplace_back(argv[i]);
   WeightTable weights = startingWeights();
   if (!fitWeights(settings, weights)) return 1;
   std::string provenance = "Fitted over ";

@@ -14,7 +14,7 @@
 # weights the tuner happens to be built with.
 # Usage: scripts/tune.sh [workdir]   (default: build-tune/data)
 # VELTOR_JOBS=N plays the self-play games in N processes (default: processors).
-# It takes a few hours on two cores, nearly all of it self-play.
+# It takes about an hour on two cores, most of it self-play.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 work="${1:-$root/build-tune/data}"

@@ -19,15 +19,8 @@ concurrency="${CONCURRENCY:-2}"
 openings="$root/bench/openings/masters-8ply.txt"
 settings=("$@")
 [ ${#settings[@]} -gt 0 ] || settings=(1400 1550 1700 1850 2000)
-match="${MATCH:-}"
-if [ -z "$match" ]; then
-  match="$root/build-match"
-  if [ ! -d "$match/node_modules" ]; then
-    rm -rf "$match"
-    cp -r "$root/../shared/tools/match" "$match"
-    (cd "$match" && npm ci --silent)
-  fi
-fi
+. "$root/scripts/match-common.sh"
+match="$(match_runner "$root")"
 out="$root/build-match/calibration"
 mkdir -p "$out"
 echo "| UCI_Elo | games | Veltor W-L-D | score | Elo difference |"
@@ -41,9 +34,6 @@ for elo in "${settings[@]}"; do
       option.UCI_Elo="$elo" option.Hash=64 option.Threads=1 \
     --tc "$tc" --games "$games" --openings "$openings" --shuffle --seed "$elo" \
     --concurrency "$concurrency" --pgn "$out/elo-$elo.pgn" --quiet >"$log" 2>&1 || true
-  wld=$(grep -oE "Score of veltor vs stockfish: [0-9]+ - [0-9]+ - [0-9]+" "$log" | tail -1 | sed 's/.*: //')
-  line=$(grep -E "veltor score:" "$log" | tail -1)
-  score=$(echo "$line" | grep -oE "score: [0-9.]+ %" | sed 's/score: //')
-  diff=$(echo "$line" | grep -oE "Elo difference: [^L]*" | sed 's/Elo difference: //; s/ *$//')
+  match_result "$log" veltor stockfish
   echo "| $elo | $games | $wld | $score | $diff |"
 done

@@ -23,15 +23,8 @@ concurrency="${CONCURRENCY:-2}"
 openings="$root/bench/openings/masters-8ply.txt"
 peers=("$@")
 [ ${#peers[@]} -gt 0 ] || peers=(gnuchess phalanx toga2 glaurung)
-match="${MATCH:-}"
-if [ -z "$match" ]; then
-  match="$root/build-match"
-  if [ ! -d "$match/node_modules" ]; then
-    rm -rf "$match"
-    cp -r "$root/../shared/tools/match" "$match"
-    (cd "$match" && npm ci --silent)
-  fi
-fi
+. "$root/scripts/match-common.sh"
+match="$(match_runner "$root")"
 out="$root/build-match/gauntlet"
 mkdir -p "$out"
 
@@ -53,10 +46,7 @@ for peer in "${peers[@]}"; do
     --resign 4:1000 --draw 40:8:10 "${limit[@]}" \
     --concurrency "$concurrency" --pgn "$out/$peer.pgn" --quiet >"$log" 2>&1 || true
   finished=$(grep -oE "^Finished [0-9]+" "$log" | tail -1 | sed 's/Finished //')
-  wld=$(grep -oE "Score of strong vs $peer: [0-9]+ - [0-9]+ - [0-9]+" "$log" | tail -1 | sed 's/.*: //')
-  line=$(grep -E "strong score:" "$log" | tail -1)
-  score=$(echo "$line" | grep -oE "score: [0-9.]+ %" | sed 's/score: //')
-  diff=$(echo "$line" | grep -oE "Elo difference: [^L]*" | sed 's/Elo difference: //; s/ *$//')
+  match_result "$log" strong "$peer"
   # The incidents table: engine, games, moves, depth, nodes, ms/move, then
   # time losses, illegal moves and crashes.
   faults=$(awk -v a=strong -v b="$peer" '($1==a||$1==b) && $2 ~ /^[0-9]+$/ {t+=$7; i+=$8; c+=$9} END {print t", "i", "c}' "$log")

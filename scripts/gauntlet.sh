@@ -45,8 +45,11 @@ for peer in "${peers[@]}"; do
     --tc "$tc" --games "$games" --openings "$openings" --shuffle --seed 17 \
     --resign 4:1000 --draw 40:8:10 "${limit[@]}" \
     --concurrency "$concurrency" --pgn "$out/$peer.pgn" --quiet >"$log" 2>&1 || true
-  finished=$(grep -oE "^Finished [0-9]+" "$log" | tail -1 | sed 's/Finished //')
   match_result "$log" strong "$peer"
+  # The runner's "Finished" count includes games a time bound cut off; count
+  # the decided ones from W-L-D instead.
+  finished=$(echo "$wld" | awk -F' - ' '{print $1+$2+$3}')
+  [ "$finished" = "$games" ] || finished="$finished of $games"
   # The incidents table: engine, games, moves, depth, nodes, ms/move, then
   # time losses, illegal moves and crashes.
   faults=$(awk -v a=strong -v b="$peer" '($1==a||$1==b) && $2 ~ /^[0-9]+$/ {t+=$7; i+=$8; c+=$9} END {print t", "i", "c}' "$log")
